@@ -1,0 +1,452 @@
+#include "platform/text_io.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/exceptions.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t chunk_size = 1 << 16;
+
+std::string system_reason(std::string_view name) {
+  return std::string(name) + ": " + std::strerror(errno);
+}
+
+void write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      raise(io_exceptions::DEVICE_ERROR, std::strerror(errno));
+    }
+    data += written;
+    size -= std::size_t(written);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- input
+
+Input_File::~Input_File() { close(); }
+
+void Input_File::open(std::string_view name) {
+  if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
+  const std::string path(name);
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
+  fd_ = fd;
+  name_ = path;
+  buffer_.clear();
+  pos_ = 0;
+  eof_ = false;
+}
+
+void Input_File::close() noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  pos_ = 0;
+  eof_ = false;
+}
+
+bool Input_File::fill(std::size_t wanted) {
+  if (!is_open()) raise(io_exceptions::USE_ERROR, "file not open");
+  while (buffer_.size() - pos_ < wanted && !eof_) {
+    if (pos_ > 0) {
+      buffer_.erase(0, pos_);
+      pos_ = 0;
+    }
+    const std::size_t old_size = buffer_.size();
+    buffer_.resize(old_size + chunk_size);
+    ssize_t got;
+    do {
+      got = ::read(fd_, buffer_.data() + old_size, chunk_size);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+      buffer_.resize(old_size);
+      raise(io_exceptions::DEVICE_ERROR, system_reason(name_));
+    }
+    buffer_.resize(old_size + std::size_t(got));
+    if (got == 0) eof_ = true;
+  }
+  return buffer_.size() - pos_ >= wanted;
+}
+
+bool Input_File::end_of_file() {
+  fill(2);
+  const std::size_t left = buffer_.size() - pos_;
+  return left == 0 || (left == 1 && buffer_[pos_] == '\n');
+}
+
+bool Input_File::end_of_line() {
+  if (!fill(1)) return true;
+  return buffer_[pos_] == '\n';
+}
+
+std::string_view Input_File::get_line(std::span<char> out) {
+  bool terminated;
+  const std::size_t count = read_piece(out.data(), out.size(), terminated);
+  return {out.data(), count};
+}
+
+std::string Input_File::get_line() {
+  std::string line;
+  char piece[4096];
+  bool terminated = false;
+  do {
+    line.append(piece, read_piece(piece, sizeof piece, terminated));
+  } while (!terminated && fill(1));
+  return line;
+}
+
+std::size_t Input_File::read_piece(char* out, std::size_t capacity, bool& terminated) {
+  if (end_of_file()) raise(io_exceptions::END_ERROR, name_ + ": end of file");
+  terminated = false;
+  std::size_t count = 0;
+  while (count < capacity) {
+    if (pos_ == buffer_.size() && !fill(1)) return count;
+    const char* start = buffer_.data() + pos_;
+    const std::size_t available = buffer_.size() - pos_;
+    const std::size_t span = std::min(available, capacity - count);
+    const void* newline = std::memchr(start, '\n', span);
+    if (newline) {
+      const std::size_t n = std::size_t(static_cast<const char*>(newline) - start);
+      std::memcpy(out + count, start, n);
+      pos_ += n + 1;
+      terminated = true;
+      return count + n;
+    }
+    std::memcpy(out + count, start, span);
+    count += span;
+    pos_ += span;
+  }
+  // The piece is full: a terminator right after it belongs to this piece.
+  if (fill(1) && buffer_[pos_] == '\n') {
+    ++pos_;
+    terminated = true;
+  }
+  return count;
+}
+
+void Input_File::skip_line() {
+  for (;;) {
+    if (!fill(1)) {
+      raise(io_exceptions::END_ERROR, name_ + ": end of file");
+    }
+    const char* start = buffer_.data() + pos_;
+    const std::size_t available = buffer_.size() - pos_;
+    const void* newline = std::memchr(start, '\n', available);
+    if (newline) {
+      pos_ += std::size_t(static_cast<const char*>(newline) - start) + 1;
+      return;
+    }
+    pos_ += available;
+    if (!fill(1)) return;
+  }
+}
+
+void Input_File::look_ahead(char& item, bool& end_of_line) {
+  if (!fill(1) || buffer_[pos_] == '\n') {
+    item = ' ';
+    end_of_line = true;
+    return;
+  }
+  item = buffer_[pos_];
+  end_of_line = false;
+}
+
+char Input_File::get_char() {
+  for (;;) {
+    if (end_of_file()) raise(io_exceptions::END_ERROR, name_ + ": end of file");
+    const char c = buffer_[pos_++];
+    if (c != '\n') return c;
+  }
+}
+
+// --------------------------------------------------------------- output
+
+Output_File::~Output_File() {
+  try {
+    if (kind_ == Kind::descriptor) flush();
+  } catch (...) {
+  }
+  if (owns_fd_ && fd_ >= 0) ::close(fd_);
+}
+
+void Output_File::create(std::string_view name) {
+  if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
+  const std::string path(name);
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
+  kind_ = Kind::descriptor;
+  fd_ = fd;
+  owns_fd_ = true;
+  pending_.clear();
+  col_ = 1;
+}
+
+void Output_File::create_in_memory() {
+  if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
+  kind_ = Kind::memory;
+  pending_.clear();
+  col_ = 1;
+}
+
+void Output_File::close() {
+  if (kind_ == Kind::descriptor) {
+    flush();
+    if (owns_fd_) ::close(fd_);
+    fd_ = -1;
+    owns_fd_ = false;
+    pending_.clear();
+  }
+  if (kind_ != Kind::memory) kind_ = Kind::closed;
+  col_ = 1;
+}
+
+void Output_File::flush() {
+  if (kind_ != Kind::descriptor || pending_.empty()) return;
+  write_all(fd_, pending_.data(), pending_.size());
+  pending_.clear();
+}
+
+void Output_File::put(char item) {
+  if (kind_ == Kind::closed) raise(io_exceptions::USE_ERROR, "file not open");
+  pending_.push_back(item);
+  if (item == '\n') {
+    col_ = 1;
+  } else {
+    ++col_;
+  }
+  if (kind_ == Kind::descriptor && pending_.size() >= chunk_size) flush();
+}
+
+void Output_File::put(std::string_view item) {
+  if (kind_ == Kind::closed) raise(io_exceptions::USE_ERROR, "file not open");
+  pending_.append(item);
+  const std::size_t newline = item.rfind('\n');
+  if (newline == std::string_view::npos) {
+    col_ += int(item.size());
+  } else {
+    col_ = int(item.size() - newline);
+  }
+  if (kind_ == Kind::descriptor && pending_.size() >= chunk_size) flush();
+}
+
+void Output_File::new_line(int spacing) {
+  for (int i = 0; i < spacing; ++i) put('\n');
+}
+
+void Output_File::set_col(int c) {
+  if (c < 1) raise(standard::CONSTRAINT_ERROR, "column below 1");
+  if (col_ > c) {
+    new_line();
+  }
+  if (col_ < c) put(std::string(std::size_t(c - col_), ' '));
+}
+
+Output_File& standard_output() {
+  static Output_File out;
+  if (out.kind_ == Output_File::Kind::closed) {
+    out.kind_ = Output_File::Kind::descriptor;
+    out.fd_ = 1;
+    out.owns_fd_ = false;
+  }
+  return out;
+}
+
+Standard_Output_Capture::Standard_Output_Capture() {
+  Output_File& out = standard_output();
+  out.flush();
+  out.kind_ = Output_File::Kind::memory;
+  out.pending_.clear();
+  out.col_ = 1;
+}
+
+Standard_Output_Capture::~Standard_Output_Capture() {
+  Output_File& out = standard_output();
+  out.pending_.clear();
+  out.kind_ = Output_File::Kind::descriptor;
+  out.col_ = 1;
+}
+
+std::string Standard_Output_Capture::text() const { return standard_output().pending_; }
+
+// --------------------------------------------------------------- fields
+
+std::string integer_image(std::int64_t value) {
+  std::string text = std::to_string(value);
+  if (value >= 0) text.insert(text.begin(), ' ');
+  return text;
+}
+
+std::string integer_field(std::int64_t value, int width) {
+  std::string text = std::to_string(value);
+  if (int(text.size()) < width) text.insert(0, std::size_t(width) - text.size(), ' ');
+  return text;
+}
+
+std::string fixed_field(double value, int fore, int aft) {
+  if (aft < 1) aft = 1;
+  const int field = fore + 1 + aft;
+  std::string text;
+  if (std::isnan(value) || std::isinf(value)) {
+    text = std::isnan(value) ? "NaN" : (value < 0 ? "-Inf" : "Inf");
+  } else {
+    const bool negative = value < 0;
+    const double magnitude = std::fabs(value);
+    // Enough digits for the exact binary value, so that a tie is seen as one.
+    int exact_digits = 0;
+    if (magnitude != 0.0) {
+      int exponent;
+      const double mantissa = std::frexp(magnitude, &exponent);
+      std::uint64_t bits = std::uint64_t(std::ldexp(mantissa, 53));
+      int low = exponent - 53;
+      while (bits != 0 && (bits & 1u) == 0) {
+        bits >>= 1;
+        ++low;
+      }
+      exact_digits = low < 0 ? -low : 0;
+    }
+    const int precision = exact_digits > aft + 1 ? exact_digits : aft + 1;
+    // At most 309 integer digits and 1075 fraction digits for a double.
+    char buffer[1536];
+    const int size = std::snprintf(buffer, sizeof buffer, "%.*f", precision, magnitude);
+    const std::string digits(buffer, std::size_t(size > 0 ? size : 0));
+    const std::size_t point = digits.find('.');
+    std::string whole = digits.substr(0, point);
+    std::string fraction = digits.substr(point + 1, std::size_t(aft));
+    const bool round_up = digits[point + 1 + std::size_t(aft)] >= '5';
+    if (round_up) {
+      int i = aft - 1;
+      for (; i >= 0; --i) {
+        if (fraction[std::size_t(i)] == '9') {
+          fraction[std::size_t(i)] = '0';
+        } else {
+          ++fraction[std::size_t(i)];
+          break;
+        }
+      }
+      if (i < 0) {
+        int j = int(whole.size()) - 1;
+        for (; j >= 0; --j) {
+          if (whole[std::size_t(j)] == '9') {
+            whole[std::size_t(j)] = '0';
+          } else {
+            ++whole[std::size_t(j)];
+            break;
+          }
+        }
+        if (j < 0) whole.insert(whole.begin(), '1');
+      }
+    }
+    text = (negative ? "-" : "") + whole + "." + fraction;
+  }
+  if (int(text.size()) < field) text.insert(0, std::size_t(field) - text.size(), ' ');
+  return text;
+}
+
+void put_integer(Output_File& file, std::int64_t value, int width) {
+  file.put(integer_field(value, width));
+}
+
+void put_fixed(Output_File& file, double value, int fore, int aft) {
+  file.put(fixed_field(value, fore, aft));
+}
+
+// ---------------------------------------------------------------- input
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Index (offset) of the first character that is neither blank nor tab;
+// END_ERROR when there is none.
+std::size_t skip_blanks(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i == text.size()) raise(io_exceptions::END_ERROR, "no number before the end of the text");
+  return i;
+}
+
+}  // namespace
+
+Integer_Read get_integer(std::string_view text, std::int32_t first) {
+  std::size_t i = skip_blanks(text);
+  const std::size_t start = i;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  const std::size_t digits = i;
+  while (i < text.size() && is_digit(text[i])) ++i;
+  if (i == digits) raise(io_exceptions::DATA_ERROR, "no integer literal");
+  std::int64_t value = 0;
+  for (std::size_t k = digits; k < i; ++k) {
+    value = value * 10 + (text[k] - '0');
+    if (value > std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1) {
+      raise(io_exceptions::DATA_ERROR, "integer out of range");
+    }
+  }
+  if (text[start] == '-') value = -value;
+  if (value > std::numeric_limits<std::int32_t>::max() ||
+      value < std::numeric_limits<std::int32_t>::min()) {
+    raise(io_exceptions::DATA_ERROR, "integer out of range");
+  }
+  return {std::int32_t(value), std::int32_t(first + std::int64_t(i) - 1)};
+}
+
+Float_Read get_float(std::string_view text, std::int32_t first) {
+  std::size_t i = skip_blanks(text);
+  const std::size_t start = i;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  const std::size_t digits = i;
+  while (i < text.size() && is_digit(text[i])) ++i;
+  if (i == digits) raise(io_exceptions::DATA_ERROR, "no real literal");
+  if (i + 1 < text.size() && text[i] == '.' && is_digit(text[i + 1])) {
+    i += 2;
+    while (i < text.size() && is_digit(text[i])) ++i;
+  }
+  if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+    std::size_t k = i + 1;
+    if (k < text.size() && (text[k] == '+' || text[k] == '-')) ++k;
+    if (k < text.size() && is_digit(text[k])) {
+      while (k < text.size() && is_digit(text[k])) ++k;
+      i = k;
+    }
+  }
+  std::size_t from = start;
+  if (text[from] == '+') ++from;
+  float value = 0.0f;
+  const auto result = std::from_chars(text.data() + from, text.data() + i, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Underflow to zero is a value; overflow is not.
+    double wide = 0.0;
+    std::from_chars(text.data() + from, text.data() + i, wide);
+    if (std::fabs(wide) > double(std::numeric_limits<float>::max()) || std::isinf(wide)) {
+      raise(io_exceptions::DATA_ERROR, "real out of range");
+    }
+    value = float(wide);
+  } else if (result.ec != std::errc() || std::isinf(value)) {
+    raise(io_exceptions::DATA_ERROR, "real out of range");
+  }
+  return {value, std::int32_t(first + std::int64_t(i) - 1)};
+}
+
+}  // namespace platform

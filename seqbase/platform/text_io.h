@@ -1,0 +1,137 @@
+// Text files: line-oriented input, column-tracked output, numeric fields.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A text file open for reading. Lines end with a line feed; the last line
+// may lack one. As in the usual text-file model, a line terminator that is
+// the very last thing in the file does not start another (empty) line.
+class Input_File {
+ public:
+  Input_File() = default;
+  ~Input_File();
+  Input_File(const Input_File&) = delete;
+  Input_File& operator=(const Input_File&) = delete;
+
+  // IO_EXCEPTIONS.NAME_ERROR when the file cannot be opened.
+  void open(std::string_view name);
+  void close() noexcept;
+  bool is_open() const noexcept { return fd_ >= 0; }
+
+  bool end_of_file();
+  bool end_of_line();
+
+  // Reads the rest of the current line into Buffer and returns the part
+  // filled. A line longer than the buffer arrives in pieces of at most
+  // Buffer.size() characters; the line terminator is consumed with the
+  // piece that reaches it. IO_EXCEPTIONS.END_ERROR at end of file.
+  std::string_view get_line(std::span<char> buffer);
+  // The whole rest of the line, whatever its length.
+  std::string get_line();
+  void skip_line();
+
+  // The next character without consuming it; End_Of_Line is true (and the
+  // character meaningless) when a line terminator or the end is next.
+  void look_ahead(char& item, bool& end_of_line);
+  // The next character, passing over line terminators; END_ERROR at the end.
+  char get_char();
+
+ private:
+  bool fill(std::size_t wanted);  // at least Wanted bytes buffered, unless at the end
+  std::size_t read_piece(char* out, std::size_t capacity, bool& terminated);
+
+  int fd_ = -1;
+  std::string name_;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+};
+
+// A text file open for writing, or standard output. The current column is
+// tracked per file; columns count from 1.
+class Output_File {
+ public:
+  Output_File() = default;
+  ~Output_File();
+  Output_File(const Output_File&) = delete;
+  Output_File& operator=(const Output_File&) = delete;
+
+  // Creates (or replaces) the named file; IO_EXCEPTIONS.NAME_ERROR on failure.
+  void create(std::string_view name);
+  // Collects the output in memory (for tests); contents() reads it.
+  void create_in_memory();
+  void close();
+  bool is_open() const noexcept { return kind_ != Kind::closed; }
+  const std::string& contents() const noexcept { return pending_; }
+
+  void put(char item);
+  void put(std::string_view item);
+  void new_line(int spacing = 1);
+  void put_line(std::string_view item) {
+    put(item);
+    new_line();
+  }
+
+  int col() const noexcept { return col_; }
+  // Blanks up to column C; nothing when already there; when past C, a line
+  // end and C - 1 blanks on the next line.
+  void set_col(int c);
+
+  void flush();
+
+ private:
+  friend Output_File& standard_output();
+  friend class Standard_Output_Capture;
+  enum class Kind { closed, descriptor, memory };
+
+  Kind kind_ = Kind::closed;
+  int fd_ = -1;
+  bool owns_fd_ = false;
+  std::string pending_;
+  int col_ = 1;
+};
+
+Output_File& standard_output();
+
+// While alive, everything written to standard output is kept in memory.
+class Standard_Output_Capture {
+ public:
+  Standard_Output_Capture();
+  ~Standard_Output_Capture();
+  Standard_Output_Capture(const Standard_Output_Capture&) = delete;
+  Standard_Output_Capture& operator=(const Standard_Output_Capture&) = delete;
+  std::string text() const;
+};
+
+// Decimal digits, a leading blank when not negative, "-" when negative.
+std::string integer_image(std::int64_t value);
+// The value right-aligned in Width characters, widened when it needs more.
+std::string integer_field(std::int64_t value, int width);
+// The value rounded (half away from zero) to Aft digits, fixed notation,
+// integer part with its sign right-aligned in Fore characters.
+std::string fixed_field(double value, int fore, int aft);
+
+void put_integer(Output_File& file, std::int64_t value, int width);
+void put_fixed(Output_File& file, double value, int fore, int aft);
+
+// Formatted input from a string whose first character has index First.
+// Leading blanks and tabs are skipped. END_ERROR when nothing else is
+// there, DATA_ERROR when no number of the kind starts there or it does not
+// fit. Last is the index of the number's last character.
+struct Integer_Read {
+  std::int32_t value;
+  std::int32_t last;
+};
+struct Float_Read {
+  float value;
+  std::int32_t last;
+};
+Integer_Read get_integer(std::string_view text, std::int32_t first = 1);
+Float_Read get_float(std::string_view text, std::int32_t first = 1);
+
+}  // namespace platform

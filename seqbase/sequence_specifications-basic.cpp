@@ -1,0 +1,140 @@
+#include "sequence_specifications-basic.h"
+
+#include <algorithm>
+
+namespace sequence_specifications::basic {
+
+namespace {
+
+[[noreturn]] void refuse(const platform::Exception_Id& id, int line) {
+  platform::raise(id, platform::place("sequence_specifications-basic", line));
+}
+
+bool nucleic(Sequence_Model model) {
+  return model == Sequence_Model::DNA || model == Sequence_Model::RNA;
+}
+
+// Reverses Items as positions of a sequence of N residues: position k goes
+// to N + 1 - k. In place when the bounds are 1..N; otherwise into a new
+// array with the mirrored bounds.
+template <class Array>
+void reverse_positions(Array& items, std::int32_t n) {
+  if (items.is_null()) return;
+  const std::int32_t f = items.first();
+  const std::int32_t l = items.last();
+  if (f == 1 && l == n) {
+    std::reverse(items.data(), items.data() + items.length());
+    return;
+  }
+  Array mirrored = Array::make(std::int32_t(std::int64_t(n) - l + 1), std::int32_t(std::int64_t(n) - f + 1));
+  if (items.length() > 0) std::reverse_copy(items.data(), items.data() + items.length(), mirrored.data());
+  items = std::move(mirrored);
+}
+
+}  // namespace
+
+void SEQUENCE_DATA::Reverse_Sequence() {
+  if (!nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 83);
+  reverse_positions(Text, Length);
+  reverse_positions(Nucleotides, Length);
+}
+
+void SEQUENCE_DATA::Complement_Sequence() {
+  if (!nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 126);
+  for (char& c : Text.span()) {
+    switch (c) {
+      case 'A': c = 'T'; break;
+      case 'T': c = 'A'; break;
+      case 'C': c = 'G'; break;
+      case 'G': c = 'C'; break;
+      default: break;
+    }
+  }
+  for (Nucleotide& code : Nucleotides.span()) {
+    switch (code) {
+      case Nucleotide::A: code = Nucleotide::T; break;
+      case Nucleotide::T: code = Nucleotide::A; break;
+      case Nucleotide::G: code = Nucleotide::C; break;
+      case Nucleotide::C: code = Nucleotide::G; break;
+      default: break;
+    }
+  }
+}
+
+void SEQUENCE_DATA::Build_Nucleotides() {
+  if (!nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 141);
+  if (Text.length() == 0) return;
+  Nucleotides = Nucleotide_Array::make(Text.first(), Text.last());
+  try {
+    for (std::int32_t i = Text.first(); i <= Text.last(); ++i) Nucleotides(i) = To_Nucleotide(Text(i));
+  } catch (const platform::Error&) {
+    Nucleotides.reset();
+    refuse(NOT_NUCLEOTIDIC, 160);
+  }
+}
+
+void SEQUENCE_DATA::Build_Amino_Acids() {
+  if (Model != Sequence_Model::PROTEIN) refuse(NOT_PROTEINIC, 168);
+  if (Text.length() == 0) return;
+  Amino_Acids = Amino_Acid_Array::make(Text.first(), Text.last());
+  try {
+    for (std::int32_t i = Text.first(); i <= Text.last(); ++i) Amino_Acids(i) = To_Amino_Acid(Text(i));
+  } catch (const platform::Error&) {
+    Amino_Acids.reset();
+    refuse(NOT_PROTEINIC, 187);
+  }
+}
+
+void SEQUENCE_DATA::Build_Text() {
+  if (Model == Sequence_Model::NO) refuse(NOT_IMPLEMENTED, 243);
+  if (nucleic(Model)) {
+    if (Nucleotides.length() == 0) return;
+    Text = strlib::String_Pointer::make(Nucleotides.first(), Nucleotides.last());
+    try {
+      for (std::int32_t i = Nucleotides.first(); i <= Nucleotides.last(); ++i) {
+        Text(i) = Nucleotide_Image(Nucleotides(i));
+      }
+    } catch (const platform::Error&) {
+      Text.reset();
+      refuse(NOT_NUCLEOTIDIC, 211);
+    }
+  } else {
+    if (Amino_Acids.length() == 0) return;
+    Text = strlib::String_Pointer::make(Amino_Acids.first(), Amino_Acids.last());
+    try {
+      for (std::int32_t i = Amino_Acids.first(); i <= Amino_Acids.last(); ++i) {
+        Text(i) = Amino_Acid_Image(Amino_Acids(i));
+      }
+    } catch (const platform::Error&) {
+      Text.reset();
+      refuse(NOT_PROTEINIC, 235);
+    }
+  }
+}
+
+void SEQUENCE_DATA::Clear() noexcept {
+  Name.reset();
+  Nucleotides.reset();
+  Amino_Acids.reset();
+  Text.reset();
+  Model = Sequence_Model::NO;
+  Length = 0;
+  First = -1;
+  Last = -1;
+}
+
+Sequence_Data_Array::Sequence_Data_Array(std::int32_t first, std::int32_t last)
+    : null_(false), first_(first) {
+  if (last >= first) items_.resize(std::size_t(std::int64_t(last) - first + 1));
+}
+
+char Strand_Letter(Strand item) noexcept {
+  switch (item) {
+    case Strand::WATSON: return 'W';
+    case Strand::CRICK: return 'C';
+    case Strand::BOTH: return 'B';
+  }
+  return '?';
+}
+
+}  // namespace sequence_specifications::basic

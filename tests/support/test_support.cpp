@@ -1,0 +1,117 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace test_support {
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void write_file(const std::filesystem::path& path, const std::string& contents) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+  out << contents;
+}
+
+std::filesystem::path fixture(const std::string& name) {
+  return std::filesystem::path(ZARN_FIXTURE_DIR) / name;
+}
+
+std::filesystem::path example(const std::string& name) {
+  return std::filesystem::path(ZARN_SOURCE_DIR) / "examples" / name;
+}
+
+::testing::AssertionResult matches_golden(const std::string& actual, const std::string& name) {
+  const std::filesystem::path path = std::filesystem::path(ZARN_GOLDEN_DIR) / name;
+  const char* update = std::getenv("ZARN_UPDATE_GOLDEN");
+  if (update && std::string(update) == "1") {
+    std::filesystem::create_directories(path.parent_path());
+    write_file(path, actual);
+    return ::testing::AssertionSuccess() << "golden file written: " << path;
+  }
+  if (!std::filesystem::exists(path)) {
+    return ::testing::AssertionFailure() << "no golden file " << path;
+  }
+  const std::string expected = read_file(path);
+  if (expected == actual) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < at; ++i) line += expected[i] == '\n';
+  return ::testing::AssertionFailure()
+         << "differs from " << path << " at byte " << at << " (line " << line << ")\n"
+         << "--- expected ---\n" << expected << "\n--- actual ---\n" << actual;
+}
+
+Temp_Dir::Temp_Dir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zarn-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+Temp_Dir::~Temp_Dir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+namespace {
+std::string drain(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got <= 0) break;
+    text.append(buffer, std::size_t(got));
+  }
+  ::close(fd);
+  return text;
+}
+}  // namespace
+
+Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& cwd) {
+  int out_pipe[2];
+  int err_pipe[2];
+  if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    ::dup2(out_pipe[1], 1);
+    ::dup2(err_pipe[1], 2);
+    ::close(out_pipe[0]);
+    ::close(out_pipe[1]);
+    ::close(err_pipe[0]);
+    ::close(err_pipe[1]);
+    if (::chdir(cwd.c_str()) != 0) ::_exit(126);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(out_pipe[1]);
+  ::close(err_pipe[1]);
+  Run_Result result;
+  std::thread err_reader([&] { result.err = drain(err_pipe[0]); });
+  result.out = drain(out_pipe[0]);
+  err_reader.join();
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  return result;
+}
+
+}  // namespace test_support

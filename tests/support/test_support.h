@@ -1,0 +1,47 @@
+// Shared test helpers: files, golden comparisons, temporary folders and
+// running the real programs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& contents);
+
+std::filesystem::path fixture(const std::string& name);   // tests/fixtures/<name>
+std::filesystem::path example(const std::string& name);   // examples/<name>
+
+// Byte-for-byte comparison with tests/golden/<name>. With ZARN_UPDATE_GOLDEN=1
+// in the environment the golden file is (re)written instead: check it by hand.
+::testing::AssertionResult matches_golden(const std::string& actual, const std::string& name);
+
+// A fresh folder, removed with everything in it at the end of the scope.
+class Temp_Dir {
+ public:
+  Temp_Dir();
+  ~Temp_Dir();
+  Temp_Dir(const Temp_Dir&) = delete;
+  Temp_Dir& operator=(const Temp_Dir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct Run_Result {
+  std::string out;  // standard output
+  std::string err;  // standard error
+  int status = -1;  // exit status, or -signal when killed
+};
+
+// Runs Program with Arguments in folder Cwd and collects its output.
+Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& cwd);
+
+}  // namespace test_support
