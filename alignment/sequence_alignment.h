@@ -53,3 +53,8 @@ inline constexpr platform::Exception_Id INCONSISTENT_RANGE{"SEQUENCE_ALIGNMENT.I
 inline constexpr platform::Exception_Id INVALID_FORMAT{"SEQUENCE_ALIGNMENT.INVALID_FORMAT"};
 
 }  // namespace sequence_alignment
+
+namespace sequence_alignment {
+// A begin or end position that was not given.
+inline constexpr std::int32_t Unset_Position = -99999999;
+}  // namespace sequence_alignment

@@ -1,0 +1,26 @@
+// Global alignment (Needleman and Wunsch): the kernel and the driver.
+#pragma once
+
+#include <cstdint>
+
+#include "alignment_results.h"
+#include "platform/exceptions.h"
+#include "sequence_alignment.h"
+#include "sequence_specifications-basic.h"
+#include "strlib.h"
+
+namespace sequence_alignment::global {
+
+inline constexpr platform::Exception_Id INTERNAL_ERROR{"SEQUENCE_ALIGNMENT.GLOBAL.INTERNAL_ERROR"};
+
+// As Align_Local, with End_Weight: true charges end gaps like inner gaps.
+alignment_results::Alignment_Array_Access Align_Global(
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_1,
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_2, std::int32_t start_1,
+    std::int32_t stop_1, std::int32_t start_2, std::int32_t stop_2, strlib::Plain_View matrix_name,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold,
+    std::int32_t randomization, std::int32_t preserve);
+
+}  // namespace sequence_alignment::global

@@ -1,0 +1,36 @@
+// Option words: abbreviation matching, words to strands, types and formats,
+// numbers from text, upper case, base names of paths.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/exceptions.h"
+#include "sequence_specifications.h"
+#include "strlib.h"
+
+namespace options_util {
+
+// Raised by the programs' command-line parsers for a bad argument.
+inline constexpr platform::Exception_Id ARGUMENT_ERROR{"OPTIONS_UTIL.ARGUMENT_ERROR"};
+
+// Word has at least Min_Length and at most Keyword's length characters and
+// is a prefix of Keyword, case ignored.
+bool Is_Abbreviation(strlib::Plain_View word, strlib::Plain_View keyword, std::int32_t min_length);
+
+sequence_specifications::Strand To_Strand(strlib::Plain_View word);
+sequence_specifications::Sequence_Model To_Sequence_Model(strlib::Plain_View word);
+sequence_specifications::Sequence_Format To_Sequence_Format(strlib::Plain_View word);
+
+// One number from the text; IO_EXCEPTIONS.END_ERROR or DATA_ERROR pass through.
+std::int32_t To_Integer(strlib::Plain_View s);
+float To_Float(strlib::Plain_View s);
+
+// The 26 ASCII letters in upper case, everything else unchanged; S's bounds.
+strlib::Plain_String To_Upper(strlib::Plain_View s);
+
+// The last path component up to its first "."; keeps S's indexing.
+strlib::Plain_String Base_Name(strlib::Plain_View s);
+// Empty for null or empty, else the plain form on S's characters.
+strlib::Plain_String Base_Name(const strlib::String_Pointer& s);
+
+}  // namespace options_util
