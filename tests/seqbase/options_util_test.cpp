@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <string>
 
 #include "options_util.h"
@@ -9,16 +11,6 @@ using sequence_specifications::Sequence_Format;
 using sequence_specifications::Sequence_Model;
 using sequence_specifications::Strand;
 
-namespace {
-std::string raised_message(auto&& f) {
-  try {
-    f();
-  } catch (const platform::Error& e) {
-    return std::string(e.name()) + " " + e.message();
-  }
-  return "nothing raised";
-}
-}  // namespace
 
 TEST(OptionWords, Abbreviations) {
   struct Case {
@@ -46,7 +38,7 @@ TEST(OptionWords, StrandWords) {
   EXPECT_EQ(To_Strand("c"), Strand::CRICK);
   EXPECT_EQ(To_Strand("Bo"), Strand::BOTH);
   for (const char* refused : {"x", "", "WATSONX"}) {
-    EXPECT_EQ(raised_message([&] { To_Strand(refused); }),
+    EXPECT_EQ(test_support::raised([&] { To_Strand(refused); }),
               "SEQUENCE_SPECIFICATIONS.INVALID_STRAND options_util:136")
         << refused;
   }
@@ -65,7 +57,7 @@ TEST(OptionWords, ModelWordsInTableOrder) {
     EXPECT_EQ(To_Sequence_Model(c.word), c.expected) << c.word;
   }
   for (const char* refused : {"A", "AD", "Ad", "AR", "DNAX", ""}) {
-    EXPECT_EQ(raised_message([&] { To_Sequence_Model(refused); }),
+    EXPECT_EQ(test_support::raised([&] { To_Sequence_Model(refused); }),
               "SEQUENCE_SPECIFICATIONS.INVALID_SEQUENCE_MODEL options_util:123")
         << refused;
   }
@@ -85,7 +77,7 @@ TEST(OptionWords, FormatWordsInTableOrder) {
     EXPECT_EQ(To_Sequence_Format(c.word), c.expected) << c.word;
   }
   for (const char* refused : {"D", "DNA", "DNA_", "G", "ASCII2", ""}) {
-    EXPECT_EQ(raised_message([&] { To_Sequence_Format(refused); }),
+    EXPECT_EQ(test_support::raised([&] { To_Sequence_Format(refused); }),
               "SEQUENCE_SPECIFICATIONS.INVALID_SEQUENCE_FORMAT options_util:106")
         << refused;
   }
@@ -95,13 +87,13 @@ TEST(OptionWords, Numbers) {
   EXPECT_EQ(To_Integer(" 42"), 42);
   EXPECT_EQ(To_Integer("-7x"), -7);
   EXPECT_EQ(To_Integer("12abc"), 12);
-  EXPECT_EQ(raised_message([] { To_Integer("x"); }).substr(0, 24), "IO_EXCEPTIONS.DATA_ERROR");
-  EXPECT_EQ(raised_message([] { To_Integer(""); }).substr(0, 23), "IO_EXCEPTIONS.END_ERROR");
-  EXPECT_EQ(raised_message([] { To_Integer("   "); }).substr(0, 23), "IO_EXCEPTIONS.END_ERROR");
-  EXPECT_EQ(raised_message([] { To_Integer("99999999999"); }).substr(0, 24), "IO_EXCEPTIONS.DATA_ERROR");
+  EXPECT_EQ(test_support::raised([] { To_Integer("x"); }).substr(0, 24), "IO_EXCEPTIONS.DATA_ERROR");
+  EXPECT_EQ(test_support::raised([] { To_Integer(""); }).substr(0, 23), "IO_EXCEPTIONS.END_ERROR");
+  EXPECT_EQ(test_support::raised([] { To_Integer("   "); }).substr(0, 23), "IO_EXCEPTIONS.END_ERROR");
+  EXPECT_EQ(test_support::raised([] { To_Integer("99999999999"); }).substr(0, 24), "IO_EXCEPTIONS.DATA_ERROR");
   EXPECT_EQ(To_Float("0.5"), 0.5f);
   EXPECT_EQ(To_Float("1.0E3"), 1000.0f);
-  EXPECT_EQ(raised_message([] { To_Float("-x"); }).substr(0, 24), "IO_EXCEPTIONS.DATA_ERROR");
+  EXPECT_EQ(test_support::raised([] { To_Float("-x"); }).substr(0, 24), "IO_EXCEPTIONS.DATA_ERROR");
 }
 
 TEST(OptionWords, UpperCaseKeepsBounds) {
