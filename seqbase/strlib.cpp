@@ -122,7 +122,7 @@ void require(const String_Pointer& a, const String_Pointer& b, int line) {
 
 bool outside(const String_Pointer& s, std::int32_t i) { return i < s.first() || i > s.last(); }
 
-// Source's characters before and after a cut, as offsets into its text.
+// Offset of index I in S's characters.
 std::size_t offset_in(const String_Pointer& s, std::int32_t i) {
   return std::size_t(std::int64_t(i) - s.first());
 }
@@ -152,11 +152,9 @@ void put_padded(platform::Output_File& file, const String_Pointer& s, std::int32
   Put_Padded(file, s.plain(), width);
 }
 
-bool at_end_of_file(platform::Input_File& file) { return file.end_of_file(); }
-
 // Consumes the line terminator that comes next, when there is one.
 void end_line(platform::Input_File& file) {
-  if (!at_end_of_file(file)) {
+  if (!file.end_of_file()) {
     file.skip_line();
     return;
   }
@@ -622,7 +620,7 @@ String_Pointer Get_Line_Field(platform::Input_File& file, String_Pointer old, st
   // character at a time so that no buffer of Max characters is allocated:
   // the end of the file is an error, the line end stops the reading and is
   // consumed, and so is a line end that comes right after a full buffer.
-  if (at_end_of_file(file)) file.get_line(std::span<char>());  // raises END_ERROR
+  if (file.end_of_file()) file.get_line(std::span<char>());  // raises END_ERROR
   std::string field;
   while (std::int64_t(field.size()) < max && !next_ends_line(file)) {
     field.push_back(file.get_char());
