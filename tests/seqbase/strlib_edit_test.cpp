@@ -20,8 +20,10 @@ String_Pointer empty_string() { return String_Pointer::make(1, 0); }
 // "null", or the characters between brackets with the bounds: "[abc]1..3".
 std::string shown(const String_Pointer& s) {
   if (s.is_null()) return "null";
-  return "[" + std::string(s.view()) + "]" + std::to_string(s.first()) + ".." +
-         std::to_string(s.last());
+  std::string text = "[";
+  text.append(s.view());
+  text += "]" + std::to_string(s.first()) + ".." + std::to_string(s.last());
+  return text;
 }
 
 std::string outcome(const std::function<String_Pointer()>& edit) {
