@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 
 #include "strlib.h"
@@ -20,10 +21,9 @@ String_Pointer empty_string() { return String_Pointer::make(1, 0); }
 // "null", or the characters between brackets with the bounds: "[abc]1..3".
 std::string shown(const String_Pointer& s) {
   if (s.is_null()) return "null";
-  std::string text = "[";
-  text.append(s.view());
-  text += "]" + std::to_string(s.first()) + ".." + std::to_string(s.last());
-  return text;
+  std::ostringstream text;
+  text << '[' << s.view() << ']' << s.first() << ".." << s.last();
+  return text.str();
 }
 
 std::string outcome(const std::function<String_Pointer()>& edit) {
