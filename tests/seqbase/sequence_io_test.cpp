@@ -520,3 +520,21 @@ TEST(Examples, EveryExampleReads) {
   EXPECT_EQ(read(test_support::example("dna_2.gb"), NO, UNKNOWN).Text.view(),
             read(test_support::example("dna_2.fa"), NO, UNKNOWN).Text.view());
 }
+
+TEST(Examples, CarriageReturnLineFeedFilesReadTheSame) {
+  test_support::Temp_Dir dir;
+  for (const char* name : {"dna_1.fa", "dna_1.gcg", "dna_2.gb", "protein_1.fa"}) {
+    SCOPED_TRACE(name);
+    std::string text = test_support::read_file(test_support::example(name));
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    test_support::write_file(dir / name, crlf);
+    const SEQUENCE_DATA original = read(test_support::example(name), NO, UNKNOWN);
+    const SEQUENCE_DATA converted = read((dir / name).string(), NO, UNKNOWN);
+    EXPECT_EQ(converted.Format, original.Format);
+    EXPECT_EQ(converted.Model, original.Model);
+    EXPECT_EQ(converted.Text.view(), original.Text.view());
+    EXPECT_EQ(converted.Name.view(), original.Format == PLAIN ? (dir / name).string()
+                                                               : std::string(original.Name.view()));
+  }
+}
