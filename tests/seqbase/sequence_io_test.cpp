@@ -8,6 +8,7 @@
 #include "platform/text_io.h"
 #include "test_support.h"
 
+using test_support::raised;
 using namespace sequence_specifications;
 using namespace sequence_specifications::basic;
 using test_support::Temp_Dir;
@@ -29,17 +30,6 @@ SEQUENCE_DATA read(const std::string& path, Sequence_Model model, Sequence_Forma
   SEQUENCE_DATA seq;
   sequence_io::Read_Sequence(path, seq, model, format, as_text);
   return seq;
-}
-
-// "NAME message" of what F raised.
-template <class F>
-std::string raised(F&& f) {
-  try {
-    f();
-  } catch (const platform::Error& e) {
-    return std::string(e.name()) + " " + e.message();
-  }
-  return "nothing raised";
 }
 
 // Only the identity, for the platform's own errors whose text is its own.
