@@ -121,7 +121,8 @@ TEST(ZarnRead, ListErrorsNameTheirLine) {
       {"dna20.seq - - - - 5 4\n", "ZARN_OPTIONS.INVALID_DATA P_Stop dna20.seq"},
       {"missing.seq\n", "IO_EXCEPTIONS.NAME_ERROR sequence missing.seq"},
       // A tab is no blank: this is a data line naming the file "\t#".
-      {"\t# not a comment\n", "IO_EXCEPTIONS.NAME_ERROR sequence \t#"},
+      {"\t#\n", "IO_EXCEPTIONS.NAME_ERROR sequence \t#"},
+      {"\t# not a comment\n", "SEQUENCE_SPECIFICATIONS.INVALID_SEQUENCE_MODEL L  1"},
       // 1500 characters arrive as two lines of 1024 and 476.
       {long_line + "\nx.seq BAD\n", "SEQUENCE_SPECIFICATIONS.INVALID_SEQUENCE_MODEL L  3"},
   };

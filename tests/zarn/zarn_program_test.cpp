@@ -1,0 +1,214 @@
+// The real zarn binary, run in a fresh folder on the example files.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Arguments = std::vector<std::string>;
+
+namespace {
+
+// A folder holding the example files, the fixtures of this area and the
+// list and positions files that the tests write.
+class Work_Folder {
+ public:
+  Work_Folder() {
+    for (const char* name : {"dna_1.fa", "dna_2.fa", "dna_2.gb", "protein_1.fa", "protein_2.fa"}) {
+      fs::copy_file(test_support::example(name), dir_ / name);
+    }
+    fs::copy_file(test_support::fixture("zarn/rc_part.fa"), dir_ / "rc_part.fa");
+    test_support::write_file(dir_ / "seqs.lst",
+                             "# the sequences of the couples\n"
+                             "dna_1.fa\n"
+                             "dna_2.fa - - BOTH\n"
+                             "rc_part.fa\n"
+                             "dna_1.fa - - WATSON watson_only\n");
+  }
+
+  test_support::Run_Result zarn(const Arguments& arguments) const {
+    return test_support::run(ZARN_BINARY, arguments, dir_.path());
+  }
+  void write(const std::string& name, const std::string& contents) const {
+    test_support::write_file(dir_ / name, contents);
+  }
+  std::string read(const std::string& name) const { return test_support::read_file(dir_ / name); }
+  bool exists(const std::string& name) const { return fs::exists(dir_ / name); }
+  fs::path operator/(const std::string& name) const { return dir_ / name; }
+  std::string unique_name() const { return dir_.path().filename().string(); }
+
+ private:
+  test_support::Temp_Dir dir_;
+};
+
+// Everything one run leaves: its status, its standard output and error,
+// and the files it was asked to write.
+void expect_run(const Work_Folder& work, const Arguments& arguments, const std::string& golden,
+                const std::vector<std::pair<std::string, std::string>>& files = {}) {
+  const test_support::Run_Result result = work.zarn(arguments);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/" + golden + ".out"));
+  for (const auto& [name, suffix] : files) {
+    ASSERT_TRUE(work.exists(name)) << name;
+    EXPECT_TRUE(test_support::matches_golden(work.read(name), "zarn/" + golden + suffix)) << name;
+  }
+}
+
+const char* const couples =
+    "dna_1 W 6 115 dna_2 W 6 115\n"     // with -ADJUST 5 both windows are 1..120
+    "nothing W 1 10 dna_2 W 1 10\n"     // no such identifier: skipped
+    "dna_1 W 400 500 dna_2 W 1 10\n"    // touches no range of dna_1: skipped
+    "watson_only C 50 1 dna_2 W 1 50\n" // no companion was built: skipped
+    "dna_1 W 106 155 rc_part C 55 6\n"  // the opposite strand of rc_part, 1..60 with the adjust
+    "dna_1 W 6 116 dna_2 W 115 6\n";    // 121 positions: not aligned
+
+}  // namespace
+
+TEST(ZarnProgram, SingleGlobalDnaWithBothFiles) {
+  Work_Folder work;
+  expect_run(work, {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-RESULTS", "-SUMMARY"}, "single_global_dna",
+             {{"dna_1_dna_2.aln", ".aln"}, {"dna_1_dna_2.sim", ".sim"}});
+}
+
+TEST(ZarnProgram, SingleLocalProtein) {
+  Work_Folder work;
+  expect_run(work, {"-LOCAL", "-S1", "protein_1.fa", "-S2", "protein_2.fa", "-RESULTS"},
+             "single_local_protein", {{"protein_1_protein_2.aln", ".aln"}});
+  EXPECT_FALSE(work.exists("protein_1_protein_2.sim"));
+}
+
+TEST(ZarnProgram, OppositeStrandInDirectPositions) {
+  Work_Folder work;
+  expect_run(work, {"-LOCAL", "-S1", "dna_1.fa", "-S2", "rc_part.fa", "-ST2", "CRICK", "-RESULTS"},
+             "crick_local", {{"dna_1_rc_part.aln", ".aln"}});
+}
+
+TEST(ZarnProgram, BeginAndEndInEitherOrder) {
+  Work_Folder work;
+  expect_run(work, {"-S1", "dna_1.fa", "-S2", "dna_2.gb", "-B1", "200", "-E1", "101", "-E2", "101",
+                    "-B2", "200", "-NOSUMMARY", "-SUMMARY"},
+             "swapped_range", {{"dna_1_dna_2.sim", ".sim"}});
+  expect_run(work, {"-S1", "dna_1.fa", "-S2", "dna_2.gb", "-B1", "101", "-E1", "200", "-B2", "101",
+                    "-E2", "200", "-NOSUMMARY", "-SUMMARY"},
+             "swapped_range", {{"dna_1_dna_2.sim", ".sim"}});
+}
+
+TEST(ZarnProgram, ListAndPositionsFiles) {
+  Work_Folder work;
+  work.write("pairs.txt", couples);
+  expect_run(work, {"-LIST", "seqs.lst", "-POSITIONS", "pairs.txt", "-ADJUST", "5", "-LENGTHMAX",
+                    "120", "-RESULTS", "-SUMMARY"},
+             "list_positions", {{"pairs.aln", ".aln"}, {"pairs.sim", ".sim"}});
+}
+
+TEST(ZarnProgram, MinimaFilterOnlyTheSummaryFile) {
+  Work_Folder work;
+  work.write("minima.txt",
+             "dna_1 W 1 120 dna_2 W 1 120\n"    // long enough, below 100 % identity
+             "dna_1 W 101 160 rc_part C 60 1\n" // 60 positions, 100 %: equal to both minima
+             "dna_1 W 1 50 dna_1 W 1 50\n");    // 100 %, too short
+  expect_run(work, {"-LIST", "seqs.lst", "-POSITIONS", "minima.txt", "-SUMMARY", "-LMIN", "60",
+                    "-SMIN", "100"},
+             "minima", {{"minima.sim", ".sim"}});
+}
+
+TEST(ZarnProgram, OutputFilesFallBackToTmp) {
+  Work_Folder work;
+  // The names are unique to this folder, so that nothing else in /tmp is touched.
+  const std::string base = work.unique_name();
+  const std::string tmp_aln = "/tmp/" + base + ".aln";
+  const std::string tmp_sim = "/tmp/" + base + ".sim";
+  struct Remove_Later {
+    std::vector<std::string> paths;
+    ~Remove_Later() {
+      std::error_code ignored;
+      for (const std::string& p : paths) fs::remove_all(p, ignored);
+    }
+  } cleanup{{tmp_aln, tmp_sim}};
+
+  work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+  fs::create_directory(work / (base + ".aln"));  // a folder stands where the results would go
+  fs::create_directory(work / (base + ".sim"));
+  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS",
+                               "-SUMMARY"};
+  auto normalised = [&base](std::string text) {
+    for (std::size_t at; (at = text.find(base)) != std::string::npos;) text.replace(at, base.size(), "BASE");
+    return text;
+  };
+
+  test_support::Run_Result result = work.zarn(arguments);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(normalised(result.out), "zarn/fallback.out"));
+  EXPECT_TRUE(test_support::matches_golden(test_support::read_file(tmp_aln), "zarn/fallback.aln"));
+  EXPECT_TRUE(test_support::matches_golden(test_support::read_file(tmp_sim), "zarn/fallback.sim"));
+
+  // When "/tmp/" refuses too, the run ends with the name that was tried last.
+  fs::remove(tmp_aln);
+  fs::create_directory(tmp_aln);
+  result = work.zarn(arguments);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(normalised(result.out), "zarn/fallback_refused.out"));
+}
+
+TEST(ZarnProgram, ErrorAfterSomeCouplesKeepsWhatWasWritten) {
+  Work_Folder work;
+  work.write("broken.txt",
+             "dna_1 W 101 160 rc_part C 60 1\n"
+             "dna_1 W 1 120 dna_2 W 1 120 extra words\n"
+             "dna_1 W 1\n"
+             "dna_1 W 1 120 dna_2 W 1 120\n");
+  expect_run(work, {"-LIST", "seqs.lst", "-POSITIONS", "broken.txt", "-RESULTS", "-SUMMARY"}, "broken",
+             {{"broken.aln", ".aln"}, {"broken.sim", ".sim"}});
+}
+
+TEST(ZarnProgram, VerboseReading) {
+  Work_Folder work;
+  expect_run(work, {"-VERBOSE", "-LENGTHMAX", "0", "-LIST", "seqs.lst", "-POSITIONS", "pairs.txt"},
+             "verbose_missing_positions");
+  expect_run(work, {"-V", "-S1", "dna_1.fa", "-S2", "dna_2.gb", "-ST2", "C", "-E2", "300", "-B2", "10",
+                    "-LENGTHMAX", "100"},
+             "verbose_single");
+}
+
+// Runs that end early, each with its explanation on standard output.
+TEST(ZarnProgram, FailuresAreExplained) {
+  Work_Folder work;
+  work.write("bad_type.lst", "# line 1\n\ndna_1.fa BAD\n");
+  work.write("one.txt", "dna_1 W 1 100 dna_2 W 1 100\n");
+  work.write("mixed.lst", "dna_1.fa\nprotein_1.fa\n");
+  work.write("short.txt", "dna_1 W 1 15 dna_2 W 1 15\n");
+  const Arguments cases[] = {
+      {},
+      {"-S1", "dna_1.fa"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-WHAT"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-GW"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-SMIN", "101"},
+      {"-S1", "missing.fa", "-S2", "dna_2.fa"},
+      {"-S1", "dna_1.fa", "-S2", "protein_2.fa"},
+      {"-S1", "protein_1.fa", "-S2", "protein_2.fa", "-ST1", "CRICK"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-B2", "0"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-SCORE_MATRIX", "missing.mat"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-B1", "5", "-E1", "5"},
+      {"-LIST", "seqs.lst", "-S1", "dna_1.fa", "-POSITIONS", "one.txt"},
+      {"-LIST", "bad_type.lst", "-POSITIONS", "one.txt"},
+      {"-LIST", "missing.lst", "-POSITIONS", "one.txt"},
+      {"-LIST", "seqs.lst", "-POSITIONS", "missing.txt"},
+      {"-LIST", "mixed.lst", "-POSITIONS", "one.txt"},
+      // A window shrunk to nothing prints nothing at all.
+      {"-LIST", "seqs.lst", "-POSITIONS", "short.txt", "-ADJUST", "-10"},
+  };
+  std::string all;
+  for (const Arguments& arguments : cases) {
+    const test_support::Run_Result result = work.zarn(arguments);
+    EXPECT_EQ(result.status, 0) << testing::PrintToString(arguments);
+    EXPECT_EQ(result.err, "");
+    all += "== zarn";
+    for (const std::string& a : arguments) all += " " + a;
+    all += "\n" + result.out;
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/failures.out"));
+}
