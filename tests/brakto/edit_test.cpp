@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <limits>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -11,6 +10,7 @@
 #include "brakto-edit.h"
 #include "brakto.h"
 #include "platform/text_io.h"
+#include "mutation_report.h"
 #include "test_support.h"
 
 using brakto::Couple_List;
@@ -176,26 +176,6 @@ TEST(TranslateToProtein, TableHoldsTheStandardCode) {
 
 namespace {
 
-struct Mutation {
-  int position;
-  char new_letter;
-  char old_letter;
-};
-
-std::vector<Mutation> parse_mutations(const std::string& report) {
-  static const std::regex line_pattern("Mutation a la position (-?[0-9]+) par '(.)' a la place de '(.)'");
-  std::vector<Mutation> result;
-  std::istringstream lines(report);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::smatch m;
-    EXPECT_TRUE(std::regex_match(line, m, line_pattern)) << line;
-    if (m.empty()) continue;
-    result.push_back({std::stoi(m[1]), m[2].str()[0], m[3].str()[0]});
-  }
-  return result;
-}
-
 std::string mutate_report(SEQUENCE_DATA& seq, int count, int seed) {
   platform::Standard_Output_Capture capture;
   Mutate(seq, count, seed);
@@ -210,12 +190,14 @@ TEST(Mutate, EveryMutationChangesItsLetterToOneOfATGC) {
   seq.First = 3;
   seq.Last = 26;
   const std::string report = mutate_report(seq, 200, 11);
-  const std::vector<Mutation> mutations = parse_mutations(report);
+  int other_lines = 0;
+  const auto mutations = mutation_report::parse(report, &other_lines);
   ASSERT_EQ(mutations.size(), 200u);
+  EXPECT_EQ(other_lines, 0);
 
   // Replaying the report line by line must give the record's final text.
   std::string replay = original;
-  for (const Mutation& m : mutations) {
+  for (const auto& m : mutations) {
     ASSERT_GE(m.position, 3);
     ASSERT_LE(m.position, 26);
     EXPECT_EQ(replay[std::size_t(m.position - 1)], m.old_letter);
