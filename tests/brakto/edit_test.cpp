@@ -237,3 +237,25 @@ TEST(Mutate, NothingToDrawFromAnEmptyRange) {
   EXPECT_EQ(test_support::raised([&] { mutate_report(seq, 1, 5); }).rfind("CONSTRAINT_ERROR ", 0), 0u);
   EXPECT_EQ(text_of(seq), "ACGT");
 }
+
+TEST(ExtractPositions, TotalBeyondThePositionRangeIsRefusedUnallocated) {
+  const std::string text(1000000, 'A');
+  SEQUENCE_DATA seq = dna(text);
+  Couple_List list;
+  for (int i = 0; i < 2148; ++i) list.Append(1, 1000000);  // 2 148 000 000 positions
+  EXPECT_EQ(test_support::raised([&] { Extract_Positions(seq, list); }).rfind("CONSTRAINT_ERROR ", 0), 0u);
+  EXPECT_EQ(seq.Text.length(), 1000000);
+  EXPECT_EQ(seq.Last, 1000000);
+}
+
+TEST(WorkingRange, BeyondTheTextIsRefusedNotRead) {
+  SEQUENCE_DATA seq = dna("ACGT");
+  seq.Last = 9;
+  SEQUENCE_DATA protein;
+  for (auto operation : {+[](SEQUENCE_DATA& s, SEQUENCE_DATA& p) { Translate_To_Protein(s, p); },
+                         +[](SEQUENCE_DATA& s, SEQUENCE_DATA&) { Mutate(s, 3, 1); },
+                         +[](SEQUENCE_DATA& s, SEQUENCE_DATA&) { Extract_Positions(s, couples({{1, 2}})); }}) {
+    EXPECT_EQ(test_support::raised([&] { operation(seq, protein); }).rfind("CONSTRAINT_ERROR ", 0), 0u);
+  }
+  EXPECT_EQ(text_of(seq), "ACGT");
+}
