@@ -274,6 +274,23 @@ Output_File& standard_output() {
   return out;
 }
 
+Input_File& standard_input() {
+  static Input_File in;
+  if (!in.is_open()) {
+    // A duplicate descriptor, so that closing the file leaves 0 alone. When
+    // 0 is not open the file stays closed and reading it is a USE_ERROR.
+    const int fd = ::fcntl(0, F_DUPFD_CLOEXEC, 0);
+    if (fd >= 0) {
+      in.fd_ = fd;
+      in.name_ = "standard input";
+      in.buffer_.clear();
+      in.pos_ = 0;
+      in.eof_ = false;
+    }
+  }
+  return in;
+}
+
 Standard_Output_Capture::Standard_Output_Capture() {
   Output_File& out = standard_output();
   out.flush();

@@ -42,6 +42,7 @@ class Input_File {
   char get_char();
 
  private:
+  friend Input_File& standard_input();
   bool fill(std::size_t wanted);  // at least Wanted bytes buffered, unless at the end
   std::size_t read_piece(char* out, std::size_t capacity, bool& terminated);
 
@@ -97,6 +98,10 @@ class Output_File {
 };
 
 Output_File& standard_output();
+
+// Standard input as a text file. Closing it leaves descriptor 0 open; the
+// next call reopens it there.
+Input_File& standard_input();
 
 // While alive, everything written to standard output is kept in memory.
 class Standard_Output_Capture {
