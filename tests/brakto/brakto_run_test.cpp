@@ -126,6 +126,7 @@ TEST(BraktoRun, WholeSequenceEdits) {
       // Output named after the input's last component up to its first ".".
       {"run_reverse_complement.txt", {"-RE", "-CO", "-L", "8", "in/small26.v1.fa"}, {"in/small26.v1.fa=small26.fa"}},
       {"run_plain.txt", {"small26.fa"}, {"small26.fa"}},
+      {"run_gcg_input.txt", {"-F", "gc", "small.gcg"}, {"small.gcg"}},
       // -POSITIONS with no couple at all.
       {"run_plain.txt", {"-PO", "small26.fa"}, {"small26.fa"}},
       // Begin and end outside the range fall back to the whole of it.
