@@ -60,7 +60,7 @@ void Translate_To_Protein(const SEQUENCE_DATA& sequence, SEQUENCE_DATA& protein)
 
 void Mutate(SEQUENCE_DATA& sequence, std::int32_t count, std::int32_t seed) {
   platform::Uniform_Discrete position(sequence.First, sequence.Last);
-  platform::Uniform_Discrete base(std::int64_t(Nucleotide::A), std::int64_t(Nucleotide::C));
+  platform::Uniform_Discrete base{std::int64_t(Nucleotide::A), std::int64_t(Nucleotide::C)};
   if (seed != 0) {
     position.reset(seed);
     // Wraps at the top of the range rather than overflowing.
