@@ -1,0 +1,57 @@
+#include "sequence_alignment-local.h"
+
+#include "sequence_alignment-kernel.h"
+
+namespace sequence_alignment::local {
+
+namespace {
+
+using Nucleic = kernel::Alphabet<sequence_specifications::Nucleotide, sequence_specifications::Nucleotide_Count,
+                                 &sequence_specifications::Nucleotide_Image>;
+using Protein = kernel::Alphabet<sequence_specifications::Amino_Acid, sequence_specifications::Amino_Acid_Count,
+                                 &sequence_specifications::Amino_Acid_Image>;
+
+constexpr kernel::Instance nucleic_instance{&INTERNAL_ERROR, "sequence_alignment-local", 735};
+constexpr kernel::Instance protein_instance{&INTERNAL_ERROR, "sequence_alignment-local", 743};
+
+}  // namespace
+
+alignment_results::Alignment_Array_Access Compute_Local_Alignments_Nucleic(
+    Nucleotide_Window codes_1, Nucleotide_Window codes_2, const utils::Nucleic_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, std::int32_t similarity_threshold) {
+  return kernel::Compute_Alignments<Nucleic>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
+      {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
+      nucleic_instance);
+}
+
+alignment_results::Alignment_Array_Access Compute_Local_Alignments_Protein(
+    Amino_Acid_Window codes_1, Amino_Acid_Window codes_2, const utils::Protein_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, std::int32_t similarity_threshold) {
+  return kernel::Compute_Alignments<Protein>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
+      {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
+      protein_instance);
+}
+
+std::int32_t Local_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,
+                                   const utils::Nucleic_Score_Matrix& matrix, std::int32_t gap_weight,
+                                   std::int32_t gap_length_weight) {
+  return kernel::Compute_Quality<Nucleic>({codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false});
+}
+
+std::int32_t Local_Quality_Protein(Amino_Acid_Window codes_1, Amino_Acid_Window codes_2,
+                                   const utils::Protein_Score_Matrix& matrix, std::int32_t gap_weight,
+                                   std::int32_t gap_length_weight) {
+  return kernel::Compute_Quality<Protein>({codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false});
+}
+
+std::int32_t Maximum_Of_Three(std::int32_t a, std::int32_t b, std::int32_t c) noexcept {
+  return std::max(a, std::max(b, c));
+}
+
+}  // namespace sequence_alignment::local
