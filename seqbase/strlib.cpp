@@ -1,6 +1,8 @@
 #include "strlib.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace strlib {
 
@@ -18,6 +20,164 @@ String_Pointer joined(std::string_view left, std::string_view right) {
   if (!left.empty()) std::memcpy(result.data(), left.data(), left.size());
   if (!right.empty()) std::memcpy(result.data() + left.size(), right.data(), right.size());
   return result;
+}
+
+constexpr std::int64_t hash_base = 32;
+constexpr std::int64_t hash_modulus = 33554393;
+
+std::int64_t byte(char c) { return std::int64_t(static_cast<unsigned char>(c)); }
+
+// Index of the character at Offset in S, in S's own bounds.
+std::int32_t index_of(Plain_View s, std::size_t offset) {
+  return std::int32_t(std::int64_t(s.first()) + std::int64_t(offset));
+}
+
+// The index a search gives when nothing is found.
+std::int32_t not_found_index(Plain_View s) { return s.empty() ? s.first() : s.last(); }
+
+constexpr std::size_t absent = std::string_view::npos;
+
+// Offset of the first start at which Pattern lies whole within Source,
+// comparing character by character; an empty Pattern fits at every start.
+std::size_t plain_scan(std::string_view source, std::string_view pattern) {
+  if (source.empty() || pattern.size() > source.size()) return absent;
+  const std::size_t m = pattern.size();
+  for (std::size_t j = 0; j + m <= source.size(); ++j) {
+    std::size_t k = 0;
+    while (k < m && source[j + k] == pattern[k]) ++k;
+    if (k == m) return j;
+  }
+  return absent;
+}
+
+// Hash of M characters from Chars, each step from Chars[i] to Chars[i + Step].
+std::int64_t window_hash(const char* chars, std::size_t m, std::ptrdiff_t step) {
+  std::int64_t h = byte(*chars);
+  for (std::size_t i = 1; i < m; ++i) {
+    chars += step;
+    h = (h * hash_base + byte(*chars)) % hash_modulus;
+  }
+  return h;
+}
+
+// Weight of the character that leaves a window of M characters.
+std::int64_t leaving_weight(std::size_t m) {
+  std::int64_t d = 1;
+  for (std::size_t i = 1; i < m; ++i) d = d * hash_base % hash_modulus;
+  return d;
+}
+
+// Removes Leaving from a window hash and brings Entering in; every remainder
+// in 0..Q-1 so that equal windows always hash alike.
+std::int64_t roll(std::int64_t h, std::int64_t d, char leaving, char entering) {
+  h = (h - d * byte(leaving)) % hash_modulus;
+  if (h < 0) h += hash_modulus;
+  return (h * hash_base + byte(entering)) % hash_modulus;
+}
+
+bool same_at(std::string_view source, std::size_t j, std::string_view pattern) {
+  return std::memcmp(source.data() + j, pattern.data(), pattern.size()) == 0;
+}
+
+// Rabin-Karp: offset of the first occurrence; Pattern not longer than Source.
+std::size_t forward_search(std::string_view source, std::string_view pattern) {
+  const std::size_t m = pattern.size();
+  if (m == 0) return 0;
+  const std::int64_t d = leaving_weight(m);
+  const std::int64_t hp = window_hash(pattern.data(), m, 1);
+  std::int64_t h = window_hash(source.data(), m, 1);
+  const std::size_t last_start = source.size() - m;
+  for (std::size_t j = 0;; ++j) {
+    if (h == hp && same_at(source, j, pattern)) return j;
+    if (j == last_start) return absent;
+    h = roll(h, d, source[j], source[j + m]);
+  }
+}
+
+// Rabin-Karp from the end, hashes formed from a window's last character to
+// its first: offset of the last occurrence; Pattern not longer than Source.
+std::size_t backward_search(std::string_view source, std::string_view pattern) {
+  const std::size_t m = pattern.size();
+  if (m == 0) return source.size();
+  const std::int64_t d = leaving_weight(m);
+  const std::int64_t hp = window_hash(pattern.data() + (m - 1), m, -1);
+  std::size_t j = source.size() - m;
+  std::int64_t h = window_hash(source.data() + (j + m - 1), m, -1);
+  for (;; --j) {
+    if (h == hp && same_at(source, j, pattern)) return j;
+    if (j == 0) return absent;
+    h = roll(h, d, source[j + m - 1], source[j - 1]);
+  }
+}
+
+void require(const String_Pointer& s, int line) {
+  if (s.is_null()) platform::raise(NULL_STRING, platform::place(unit, line));
+}
+
+void require(const String_Pointer& a, const String_Pointer& b, int line) {
+  if (a.is_null() || b.is_null()) platform::raise(NULL_STRING, platform::place(unit, line));
+}
+
+[[noreturn]] void index_error(int line) { platform::raise(INDEX_ERROR, platform::place(unit, line)); }
+
+bool outside(const String_Pointer& s, std::int32_t i) { return i < s.first() || i > s.last(); }
+
+// Offset of index I in S's characters.
+std::size_t offset_in(const String_Pointer& s, std::int32_t i) {
+  return std::size_t(std::int64_t(i) - s.first());
+}
+
+String_Pointer three_parts(std::string_view a, std::string_view b, std::string_view c) {
+  String_Pointer result = String_Pointer::make(
+      1, std::int32_t(std::int64_t(a.size()) + std::int64_t(b.size()) + std::int64_t(c.size())));
+  char* out = result.data();
+  for (std::string_view part : {a, b, c}) {
+    if (!part.empty()) std::memcpy(out, part.data(), part.size());
+    out += part.size();
+  }
+  return result;
+}
+
+String_Pointer inserted(const String_Pointer& source, std::string_view item,
+                        std::int32_t position, std::int32_t split_after, int line) {
+  if (source.is_null()) return joined(item, {});
+  if (outside(source, position)) index_error(line);
+  const std::string_view text = source.view();
+  const std::size_t cut = offset_in(source, position) + std::size_t(split_after);
+  return three_parts(text.substr(0, cut), item, text.substr(cut));
+}
+
+void put_padded(platform::Output_File& file, const String_Pointer& s, std::int32_t width) {
+  if (s.is_null()) return;
+  Put_Padded(file, s.plain(), width);
+}
+
+// Consumes the line terminator that comes next, when there is one.
+void end_line(platform::Input_File& file) {
+  if (!file.end_of_file()) {
+    file.skip_line();
+    return;
+  }
+  // Only a last terminator can be left here, or nothing at all.
+  try {
+    file.skip_line();
+  } catch (const platform::Error& e) {
+    if (!e.is(io_exceptions::END_ERROR)) throw;
+  }
+}
+
+bool next_ends_line(platform::Input_File& file) {
+  char c;
+  bool end_of_line;
+  file.look_ahead(c, end_of_line);
+  return end_of_line;
+}
+
+String_Pointer field_result(std::string& field, Read_Mode mode) {
+  if (mode == Read_Mode::REMOVING) {
+    while (field.size() > 1 && field.back() == ' ') field.pop_back();
+  }
+  return joined(field, {});
 }
 
 }  // namespace
@@ -78,18 +238,19 @@ std::int32_t Next_Word(Plain_View source, String_Pointer& word, std::int32_t fro
   if (from < source.first() || from > source.last()) {
     platform::raise(INDEX_ERROR, platform::place(unit, 500));
   }
-  word.reset();
+  // The new word is made before the old one goes, so that a Source seen in
+  // the old word's own storage is still readable.
   std::int32_t p = from;
   const std::int32_t last = source.last();
-  while (p <= last && is_separator(source(p), separators)) ++p;
-  if (p > last) {
+  while (p < last && is_separator(source(p), separators)) ++p;
+  if (is_separator(source(p), separators)) {
     word = String_Pointer::make(1, 0);
-    return last + 1;
+    return std::int32_t(std::int64_t(last) + 1);
   }
   std::int32_t q = p;
   while (q < last && !is_separator(source(q + 1), separators)) ++q;
   word = joined(source.slice(p, q).view(), {});
-  return q + 1;
+  return std::int32_t(std::int64_t(q) + 1);
 }
 
 void Move_Padded(std::span<char> target, Plain_View source) noexcept {
@@ -125,6 +286,351 @@ void Put_Padded(platform::Output_File& file, Plain_View s, std::int32_t width) {
 void Put_Line_String(const String_Pointer& s) {
   if (s.is_null()) return;
   platform::standard_output().put_line(s.view());
+}
+
+// ------------------------------------------------------------- searches
+
+Find_Result Find_Char(char item, Plain_View s) noexcept {
+  const std::size_t at = s.view().find(item);
+  if (at == absent) return {false, not_found_index(s)};
+  return {true, index_of(s, at)};
+}
+
+Find_Result Find_Char(char item, const String_Pointer& s) noexcept {
+  if (s.is_null()) return {false, not_found_index(s.plain())};
+  return Find_Char(item, s.plain());
+}
+
+Find_Result Find_String(Plain_View source, Plain_View pattern) noexcept {
+  const std::size_t at = plain_scan(source.view(), pattern.view());
+  if (at == absent) return {false, not_found_index(source)};
+  return {true, index_of(source, at)};
+}
+
+Find_Result Find_String(const String_Pointer& source, const String_Pointer& pattern) noexcept {
+  if (source.is_null() || pattern.is_null()) return {false, not_found_index(source.plain())};
+  return Find_String(source.plain(), pattern.plain());
+}
+
+Find_Result Find_String(const String_Pointer& source, Plain_View pattern) noexcept {
+  if (source.is_null()) return {false, not_found_index(source.plain())};
+  return Find_String(source.plain(), pattern);
+}
+
+Find_Result Find_String(Plain_View source, const String_Pointer& pattern) noexcept {
+  if (pattern.is_null()) return {false, not_found_index(source)};
+  return Find_String(source, pattern.plain());
+}
+
+std::int32_t Simple_Index(Plain_View source, Plain_View pattern) {
+  const std::size_t at = plain_scan(source.view(), pattern.view());
+  if (at == absent) platform::raise(STRING_NOT_FOUND, platform::place(unit, 213));
+  return index_of(source, at);
+}
+
+std::int32_t Simple_Index(const String_Pointer& source, const String_Pointer& pattern) {
+  require(source, pattern, 229);
+  return Simple_Index(source.plain(), pattern.plain());
+}
+
+std::int32_t Simple_Index(const String_Pointer& source, Plain_View pattern) {
+  require(source, 220);
+  return Simple_Index(source.plain(), pattern);
+}
+
+std::int32_t Simple_Index(Plain_View source, const String_Pointer& pattern) {
+  require(pattern, 238);
+  return Simple_Index(source, pattern.plain());
+}
+
+std::int32_t Index(Plain_View source, Plain_View pattern) {
+  if (pattern.length() > source.length()) {
+    platform::raise(STRING_NOT_FOUND, platform::place(unit, 254));
+  }
+  const std::size_t at = forward_search(source.view(), pattern.view());
+  if (at == absent) platform::raise(STRING_NOT_FOUND, platform::place(unit, 278));
+  return index_of(source, at);
+}
+
+std::int32_t Index(const String_Pointer& source, const String_Pointer& pattern) {
+  require(source, pattern, 294);
+  return Index(source.plain(), pattern.plain());
+}
+
+std::int32_t Index(const String_Pointer& source, Plain_View pattern) {
+  require(source, 285);
+  return Index(source.plain(), pattern);
+}
+
+std::int32_t Index(Plain_View source, const String_Pointer& pattern) {
+  require(pattern, 303);
+  return Index(source, pattern.plain());
+}
+
+std::int32_t Backward_Index(Plain_View source, Plain_View pattern) {
+  if (pattern.length() > source.length()) {
+    platform::raise(STRING_NOT_FOUND, platform::place(unit, 321));
+  }
+  const std::size_t at = backward_search(source.view(), pattern.view());
+  if (at == absent) platform::raise(STRING_NOT_FOUND, platform::place(unit, 345));
+  return index_of(source, at);
+}
+
+std::int32_t Backward_Index(const String_Pointer& source, const String_Pointer& pattern) {
+  require(source, pattern, 361);
+  return Backward_Index(source.plain(), pattern.plain());
+}
+
+std::int32_t Backward_Index(const String_Pointer& source, Plain_View pattern) {
+  require(source, 352);
+  return Backward_Index(source.plain(), pattern);
+}
+
+std::int32_t Backward_Index(Plain_View source, const String_Pointer& pattern) {
+  require(pattern, 370);
+  return Backward_Index(source, pattern.plain());
+}
+
+bool Contains(Plain_View source, Plain_View pattern) noexcept {
+  if (pattern.length() > source.length()) return false;
+  return forward_search(source.view(), pattern.view()) != absent;
+}
+
+bool Contains(const String_Pointer& source, const String_Pointer& pattern) {
+  require(source, pattern, 294);
+  return Contains(source.plain(), pattern.plain());
+}
+
+bool Contains(const String_Pointer& source, Plain_View pattern) {
+  require(source, 285);
+  return Contains(source.plain(), pattern);
+}
+
+bool Contains(Plain_View source, const String_Pointer& pattern) {
+  require(pattern, 303);
+  return Contains(source, pattern.plain());
+}
+
+// ------------------------------------------------------- words, editing
+
+std::int32_t Previous_Word(Plain_View source, String_Pointer& word, std::int32_t from,
+                           Plain_View separators) {
+  if (from < source.first() || from > source.last()) index_error(559);
+  // As in Next_Word, the new word is made before the old one goes.
+  const std::int32_t first = source.first();
+  std::int32_t r = from;
+  while (r > first && is_separator(source(r), separators)) --r;
+  if (is_separator(source(r), separators)) {
+    word = String_Pointer::make(1, 0);
+    return std::int32_t(std::int64_t(first) - 1);
+  }
+  std::int32_t p = r;
+  while (p > first && !is_separator(source(p - 1), separators)) --p;
+  word = joined(source.slice(p, r).view(), {});
+  return std::int32_t(std::int64_t(p) - 1);
+}
+
+std::int32_t Previous_Word(const String_Pointer& source, String_Pointer& word,
+                           std::int32_t from, Plain_View separators) {
+  if (source.is_null()) {
+    word.reset();
+    return from;
+  }
+  return Previous_Word(source.plain(), word, from, separators);
+}
+
+std::int32_t Next_Word(const String_Pointer& source, String_Pointer& word, std::int32_t from,
+                       Plain_View separators) {
+  if (source.is_null()) {
+    word.reset();
+    return from;
+  }
+  return Next_Word(source.plain(), word, from, separators);
+}
+
+String_Pointer Head(const String_Pointer& source, std::int32_t n, String_Pointer old) {
+  old.reset();
+  if (source.is_null()) return {};
+  const std::int32_t count = std::max(0, std::min(n, source.length()));
+  return joined(source.view().substr(0, std::size_t(count)), {});
+}
+
+String_Pointer Head(Plain_View source, std::int32_t n, String_Pointer old) {
+  old.reset();
+  if (source.empty()) return {};
+  const std::int32_t count = std::max(0, std::min(n, source.length()));
+  return joined(source.view().substr(0, std::size_t(count)), {});
+}
+
+String_Pointer Slice(const String_Pointer& s, std::int32_t low, std::int32_t high) {
+  if (s.is_null()) {
+    if (high < low) index_error(182);
+    return {};
+  }
+  if (high < low || low < s.first() || high > s.last()) index_error(186);
+  return joined(s.view().substr(offset_in(s, low), std::size_t(std::int64_t(high) - low + 1)), {});
+}
+
+String_Pointer Insert_After(const String_Pointer& source, Plain_View item, std::int32_t position) {
+  return inserted(source, item.view(), position, 1, 650);
+}
+
+String_Pointer Insert_After(const String_Pointer& source, const String_Pointer& item,
+                            std::int32_t position) {
+  return inserted(source, item.view(), position, 1, 650);
+}
+
+String_Pointer Insert_Before(const String_Pointer& source, Plain_View item,
+                             std::int32_t position) {
+  return inserted(source, item.view(), position, 0, 621);
+}
+
+String_Pointer Insert_Before(const String_Pointer& source, const String_Pointer& item,
+                             std::int32_t position) {
+  return inserted(source, item.view(), position, 0, 621);
+}
+
+String_Pointer Delete(const String_Pointer& source, std::int32_t low, std::int32_t high) {
+  if (source.is_null() || high < low || low < source.first() || high > source.last()) {
+    index_error(682);
+  }
+  const std::string_view text = source.view();
+  return joined(text.substr(0, offset_in(source, low)), text.substr(offset_in(source, high) + 1));
+}
+
+String_Pointer& Reverse_In_Place(String_Pointer& s) noexcept {
+  if (!s.is_null()) {
+    char* chars = s.data();
+    std::reverse(chars, chars + s.length());
+  }
+  return s;
+}
+
+String_Pointer Reverse_Copy(const String_Pointer& s) {
+  if (s.is_null()) return {};
+  String_Pointer result = joined(s.view(), {});
+  Reverse_In_Place(result);
+  return result;
+}
+
+String_Pointer Concat(char item, const String_Pointer& right) {
+  return joined(std::string_view(&item, 1), right.view());
+}
+
+String_Pointer Concat(const String_Pointer& left, char item) {
+  return joined(left.view(), std::string_view(&item, 1));
+}
+
+bool Equal(Plain_View left, const String_Pointer& right) noexcept { return Equal(right, left); }
+
+bool Not_Equal(Plain_View left, const String_Pointer& right) noexcept {
+  return !Equal(left, right);
+}
+
+bool Not_Equal(const String_Pointer& left, Plain_View right) noexcept {
+  return !Equal(left, right);
+}
+
+bool Not_Equal(const String_Pointer& left, const String_Pointer& right) noexcept {
+  return !Equal(left, right);
+}
+
+// --------------------------------------------------------------- output
+
+void Put_String(platform::Output_File& file, const String_Pointer& s) {
+  if (!s.is_null()) file.put(s.view());
+}
+
+void Put_String(const String_Pointer& s) { Put_String(platform::standard_output(), s); }
+
+void Put_Padded(platform::Output_File& file, const String_Pointer& s, std::int32_t width) {
+  put_padded(file, s, width);
+}
+
+void Put_Padded(Plain_View s, std::int32_t width) {
+  Put_Padded(platform::standard_output(), s, width);
+}
+
+void Put_Padded(const String_Pointer& s, std::int32_t width) {
+  put_padded(platform::standard_output(), s, width);
+}
+
+void Put_Line_String(platform::Output_File& file, const String_Pointer& s) {
+  if (s.is_null()) return;
+  file.put_line(s.view());
+}
+
+// ---------------------------------------------------------------- input
+
+const char* Image(Read_Mode value) noexcept {
+  return value == Read_Mode::REMOVING ? "REMOVING" : "NORMAL";
+}
+
+void Get_Skipping(platform::Input_File& file, std::span<char> item, Plain_View skip) {
+  for (char& slot : item) {
+    char c;
+    do {
+      c = file.get_char();
+    } while (is_separator(c, skip));
+    slot = c;
+  }
+}
+
+void Get_Skipping(std::span<char> item, Plain_View skip) {
+  Get_Skipping(platform::standard_input(), item, skip);
+}
+
+String_Pointer Get_Word(platform::Input_File& file, String_Pointer old, std::int32_t max,
+                        Plain_View stops) {
+  old.reset();
+  std::string word;
+  while (std::int64_t(word.size()) < max && !next_ends_line(file)) {
+    const char c = file.get_char();
+    if (is_separator(c, stops)) {
+      if (!word.empty()) break;
+      continue;
+    }
+    word.push_back(c);
+  }
+  if (word.empty()) return {};
+  return joined(word, {});
+}
+
+String_Pointer Get_Word(String_Pointer old, std::int32_t max, Plain_View stops) {
+  return Get_Word(platform::standard_input(), std::move(old), max, stops);
+}
+
+String_Pointer Get_Field(platform::Input_File& file, String_Pointer old, std::int32_t max,
+                         Read_Mode mode) {
+  old.reset();
+  std::string field;
+  // Grown as read, so that a large Max costs only what the file holds.
+  while (std::int64_t(field.size()) < max) field.push_back(file.get_char());
+  return field_result(field, mode);
+}
+
+String_Pointer Get_Field(String_Pointer old, std::int32_t max, Read_Mode mode) {
+  return Get_Field(platform::standard_input(), std::move(old), max, mode);
+}
+
+String_Pointer Get_Line_Field(platform::Input_File& file, String_Pointer old, std::int32_t max,
+                              Read_Mode mode) {
+  old.reset();
+  // The platform's line reading into a buffer of Max characters, done a
+  // character at a time so that no buffer of Max characters is allocated:
+  // the end of the file is an error, the line end stops the reading and is
+  // consumed, and so is a line end that comes right after a full buffer.
+  if (file.end_of_file()) file.get_line(std::span<char>());  // raises END_ERROR
+  std::string field;
+  while (std::int64_t(field.size()) < max && !next_ends_line(file)) {
+    field.push_back(file.get_char());
+  }
+  if (next_ends_line(file)) end_line(file);
+  return field_result(field, mode);
+}
+
+String_Pointer Get_Line_Field(String_Pointer old, std::int32_t max, Read_Mode mode) {
+  return Get_Line_Field(platform::standard_input(), std::move(old), max, mode);
 }
 
 }  // namespace strlib

@@ -120,4 +120,152 @@ void Put_Padded(platform::Output_File& file, Plain_View s, std::int32_t width);
 // S and a line end on standard output; null writes nothing at all.
 void Put_Line_String(const String_Pointer& s);
 
+// ------------------------------------------------------------- searches
+
+// Found, and where: an index in the searched string's own bounds.
+struct Find_Result {
+  bool found = false;
+  std::int32_t index = 0;
+};
+
+// First occurrence of Item. Not found: Index is S's Last (S's First when S
+// is empty); a null S is not searched.
+Find_Result Find_Char(char item, Plain_View s) noexcept;
+Find_Result Find_Char(char item, const String_Pointer& s) noexcept;
+
+// First occurrence of Pattern by a plain scan. Nothing is found in an empty
+// Source; an empty Pattern is found at Source's First. Not found (or a null
+// operand): Index as for Find_Char on Source.
+Find_Result Find_String(Plain_View source, Plain_View pattern) noexcept;
+Find_Result Find_String(const String_Pointer& source, const String_Pointer& pattern) noexcept;
+Find_Result Find_String(const String_Pointer& source, Plain_View pattern) noexcept;
+Find_Result Find_String(Plain_View source, const String_Pointer& pattern) noexcept;
+
+// First occurrence by a plain scan; STRLIB.STRING_NOT_FOUND when absent or
+// when Source is empty, STRLIB.NULL_STRING for a null operand.
+std::int32_t Simple_Index(Plain_View source, Plain_View pattern);
+std::int32_t Simple_Index(const String_Pointer& source, const String_Pointer& pattern);
+std::int32_t Simple_Index(const String_Pointer& source, Plain_View pattern);
+std::int32_t Simple_Index(Plain_View source, const String_Pointer& pattern);
+
+// First occurrence by Rabin-Karp; an empty Pattern is found at Source's
+// First. STRLIB.STRING_NOT_FOUND when absent or longer than Source,
+// STRLIB.NULL_STRING for a null operand.
+std::int32_t Index(Plain_View source, Plain_View pattern);
+std::int32_t Index(const String_Pointer& source, const String_Pointer& pattern);
+std::int32_t Index(const String_Pointer& source, Plain_View pattern);
+std::int32_t Index(Plain_View source, const String_Pointer& pattern);
+
+// First index of the last occurrence, searching from the end; an empty
+// Pattern is found at Source's Last + 1, the start of the empty window
+// after the last character. Errors as for Index.
+std::int32_t Backward_Index(Plain_View source, Plain_View pattern);
+std::int32_t Backward_Index(const String_Pointer& source, const String_Pointer& pattern);
+std::int32_t Backward_Index(const String_Pointer& source, Plain_View pattern);
+std::int32_t Backward_Index(Plain_View source, const String_Pointer& pattern);
+
+// Whether Index finds Pattern; a null operand still raises STRLIB.NULL_STRING.
+bool Contains(Plain_View source, Plain_View pattern) noexcept;
+bool Contains(const String_Pointer& source, const String_Pointer& pattern);
+bool Contains(const String_Pointer& source, Plain_View pattern);
+bool Contains(Plain_View source, const String_Pointer& pattern);
+
+// ------------------------------------------------------- words, editing
+
+// The word of Source that ends at or before From, the separators skipped
+// going down. Word is replaced by the new word and the index before the word
+// is returned (Source's First - 1 when the word starts at First). From
+// outside Source's bounds raises STRLIB.INDEX_ERROR and keeps Word.
+std::int32_t Previous_Word(Plain_View source, String_Pointer& word, std::int32_t from,
+                           Plain_View separators);
+// A null Source releases Word, leaves it null and returns From.
+std::int32_t Previous_Word(const String_Pointer& source, String_Pointer& word,
+                           std::int32_t from, Plain_View separators);
+std::int32_t Next_Word(const String_Pointer& source, String_Pointer& word, std::int32_t from,
+                       Plain_View separators);
+
+// Releases Old; Source's first min(N, length) characters (empty for N <= 0).
+// A null Source, or an empty plain Source, gives null.
+String_Pointer Head(const String_Pointer& source, std::int32_t n, String_Pointer old);
+String_Pointer Head(Plain_View source, std::int32_t n, String_Pointer old);
+
+// S(Low..High) as a new string. Bounds outside S, or High < Low, raise
+// STRLIB.INDEX_ERROR; a null S gives null when Low <= High.
+String_Pointer Slice(const String_Pointer& s, std::int32_t low, std::int32_t high);
+
+// Item inserted after (before) Source(Position), as a new string; a null
+// Item counts as empty. A null Source gives a copy of Item, never null.
+// Position outside Source's bounds raises STRLIB.INDEX_ERROR.
+String_Pointer Insert_After(const String_Pointer& source, Plain_View item, std::int32_t position);
+String_Pointer Insert_After(const String_Pointer& source, const String_Pointer& item,
+                            std::int32_t position);
+String_Pointer Insert_Before(const String_Pointer& source, Plain_View item, std::int32_t position);
+String_Pointer Insert_Before(const String_Pointer& source, const String_Pointer& item,
+                             std::int32_t position);
+
+// Source without Source(Low..High), as a new string. A null Source, High <
+// Low or bounds outside Source raise STRLIB.INDEX_ERROR.
+String_Pointer Delete(const String_Pointer& source, std::int32_t low, std::int32_t high);
+
+// Reverses S's characters where they are, whatever S's bounds; null stays null.
+String_Pointer& Reverse_In_Place(String_Pointer& s) noexcept;
+// S's characters last to first, bounds 1..length; null gives null.
+String_Pointer Reverse_Copy(const String_Pointer& s);
+
+// Item before (after) the other operand's characters; never null.
+String_Pointer Concat(char item, const String_Pointer& right);
+String_Pointer Concat(const String_Pointer& left, char item);
+
+// Null Right equals exactly the empty Left.
+bool Equal(Plain_View left, const String_Pointer& right) noexcept;
+bool Not_Equal(Plain_View left, const String_Pointer& right) noexcept;
+bool Not_Equal(const String_Pointer& left, Plain_View right) noexcept;
+bool Not_Equal(const String_Pointer& left, const String_Pointer& right) noexcept;
+
+// --------------------------------------------------------------- output
+
+// S's characters, no line end; null writes nothing.
+void Put_String(platform::Output_File& file, const String_Pointer& s);
+void Put_String(const String_Pointer& s);
+
+// As Put_Padded of a plain string; a null S writes nothing, not even blanks.
+void Put_Padded(platform::Output_File& file, const String_Pointer& s, std::int32_t width);
+void Put_Padded(Plain_View s, std::int32_t width);
+void Put_Padded(const String_Pointer& s, std::int32_t width);
+
+// S and a line end on File; null writes nothing at all.
+void Put_Line_String(platform::Output_File& file, const String_Pointer& s);
+
+// ---------------------------------------------------------------- input
+// Every reader has a form on standard input. Reading past the end of the
+// file raises IO_EXCEPTIONS.END_ERROR; what was read stays consumed.
+
+enum class Read_Mode : std::uint8_t { NORMAL, REMOVING };
+const char* Image(Read_Mode value) noexcept;
+
+// Fills the whole of Item with the next characters that are not in Skip;
+// line ends are passed over.
+void Get_Skipping(platform::Input_File& file, std::span<char> item, Plain_View skip);
+void Get_Skipping(std::span<char> item, Plain_View skip);
+
+// Releases Old; the next word of the current line, at most Max characters,
+// ended by a character of Stops (dropped) or by the line end (left unread).
+// Stop characters before the word are skipped. Null when nothing was read.
+String_Pointer Get_Word(platform::Input_File& file, String_Pointer old, std::int32_t max,
+                        Plain_View stops);
+String_Pointer Get_Word(String_Pointer old, std::int32_t max, Plain_View stops);
+
+// Releases Old; exactly Max characters, line ends passed over. REMOVING drops
+// trailing blanks but keeps the first character. Never null.
+String_Pointer Get_Field(platform::Input_File& file, String_Pointer old, std::int32_t max,
+                         Read_Mode mode);
+String_Pointer Get_Field(String_Pointer old, std::int32_t max, Read_Mode mode);
+
+// Releases Old; the rest of the current line, at most Max characters, read as
+// a line into a buffer of Max characters (a longer line leaves the rest for
+// the next read). Trimmed as Get_Field. Never null.
+String_Pointer Get_Line_Field(platform::Input_File& file, String_Pointer old, std::int32_t max,
+                              Read_Mode mode);
+String_Pointer Get_Line_Field(String_Pointer old, std::int32_t max, Read_Mode mode);
+
 }  // namespace strlib

@@ -88,15 +88,25 @@ bool Input_File::fill(std::size_t wanted) {
   return buffer_.size() - pos_ >= wanted;
 }
 
-bool Input_File::end_of_file() {
+// A line terminator is a line feed, or a carriage return and a line feed,
+// so that files written on other systems read the same.
+std::size_t Input_File::terminator_length() {
   fill(2);
   const std::size_t left = buffer_.size() - pos_;
-  return left == 0 || (left == 1 && buffer_[pos_] == '\n');
+  if (left >= 1 && buffer_[pos_] == '\n') return 1;
+  if (left >= 2 && buffer_[pos_] == '\r' && buffer_[pos_ + 1] == '\n') return 2;
+  return 0;
+}
+
+bool Input_File::end_of_file() {
+  fill(3);
+  const std::size_t left = buffer_.size() - pos_;
+  return left == 0 || (left <= 2 && terminator_length() == left);
 }
 
 bool Input_File::end_of_line() {
   if (!fill(1)) return true;
-  return buffer_[pos_] == '\n';
+  return terminator_length() > 0;
 }
 
 std::string_view Input_File::get_line(std::span<char> out) {
@@ -130,7 +140,9 @@ std::size_t Input_File::read_piece(char* out, std::size_t capacity, bool& termin
       std::memcpy(out + count, start, n);
       pos_ += n + 1;
       terminated = true;
-      return count + n;
+      count += n;
+      if (count > 0 && out[count - 1] == '\r') --count;
+      return count;
     }
     std::memcpy(out + count, start, span);
     count += span;
@@ -139,6 +151,10 @@ std::size_t Input_File::read_piece(char* out, std::size_t capacity, bool& termin
   // The piece is full: a terminator right after it belongs to this piece.
   if (fill(1) && buffer_[pos_] == '\n') {
     ++pos_;
+    terminated = true;
+    if (out[count - 1] == '\r') --count;
+  } else if (const std::size_t t = terminator_length(); t > 0) {
+    pos_ += t;
     terminated = true;
   }
   return count;
@@ -162,7 +178,7 @@ void Input_File::skip_line() {
 }
 
 void Input_File::look_ahead(char& item, bool& end_of_line) {
-  if (!fill(1) || buffer_[pos_] == '\n') {
+  if (!fill(1) || terminator_length() > 0) {
     item = ' ';
     end_of_line = true;
     return;
@@ -174,8 +190,11 @@ void Input_File::look_ahead(char& item, bool& end_of_line) {
 char Input_File::get_char() {
   for (;;) {
     if (end_of_file()) raise(io_exceptions::END_ERROR, name_ + ": end of file");
-    const char c = buffer_[pos_++];
-    if (c != '\n') return c;
+    if (const std::size_t t = terminator_length(); t > 0) {
+      pos_ += t;
+      continue;
+    }
+    return buffer_[pos_++];
   }
 }
 
@@ -272,6 +291,23 @@ Output_File& standard_output() {
     out.owns_fd_ = false;
   }
   return out;
+}
+
+Input_File& standard_input() {
+  static Input_File in;
+  if (!in.is_open()) {
+    // A duplicate descriptor, so that closing the file leaves 0 alone. When
+    // 0 is not open the file stays closed and reading it is a USE_ERROR.
+    const int fd = ::fcntl(0, F_DUPFD_CLOEXEC, 0);
+    if (fd >= 0) {
+      in.fd_ = fd;
+      in.name_ = "standard input";
+      in.buffer_.clear();
+      in.pos_ = 0;
+      in.eof_ = false;
+    }
+  }
+  return in;
 }
 
 Standard_Output_Capture::Standard_Output_Capture() {

@@ -8,9 +8,10 @@
 
 namespace platform {
 
-// A text file open for reading. Lines end with a line feed; the last line
-// may lack one. As in the usual text-file model, a line terminator that is
-// the very last thing in the file does not start another (empty) line.
+// A text file open for reading. Lines end with a line feed (or a carriage
+// return and a line feed); the last line may lack one. As in the usual
+// text-file model, a line terminator that is the very last thing in the file
+// does not start another (empty) line.
 class Input_File {
  public:
   Input_File() = default;
@@ -42,8 +43,10 @@ class Input_File {
   char get_char();
 
  private:
+  friend Input_File& standard_input();
   bool fill(std::size_t wanted);  // at least Wanted bytes buffered, unless at the end
   std::size_t read_piece(char* out, std::size_t capacity, bool& terminated);
+  std::size_t terminator_length();  // of the line terminator next, 0 when none
 
   int fd_ = -1;
   std::string name_;
@@ -97,6 +100,10 @@ class Output_File {
 };
 
 Output_File& standard_output();
+
+// Standard input as a text file. Closing it leaves descriptor 0 open; the
+// next call reopens it there.
+Input_File& standard_input();
 
 // While alive, everything written to standard output is kept in memory.
 class Standard_Output_Capture {

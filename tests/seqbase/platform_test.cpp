@@ -159,6 +159,28 @@ TEST(TextInput, LinesArriveInPiecesOfTheBuffer) {
   EXPECT_EQ(lines, (std::vector<std::string>{"abcd", "efgh", "abcd", "ab", "", "xyz"}));
 }
 
+TEST(TextInput, CarriageReturnLineFeedEndsALine) {
+  test_support::Temp_Dir dir;
+  // Pieces of 4: "abc\r" + "\n" is one line of 3; a lone "\r" stays a character.
+  test_support::write_file(dir / "t.txt", "abc\r\nabcd\r\nx\ry\r\n\r\nlast\r\n");
+  Input_File in;
+  in.open((dir / "t.txt").string());
+  char buffer[4];
+  std::vector<std::string> lines;
+  while (!in.end_of_file()) lines.emplace_back(in.get_line(buffer));
+  EXPECT_EQ(lines, (std::vector<std::string>{"abc", "abcd", "x\ry", "", "last"}));
+
+  test_support::write_file(dir / "c.txt", "a\r\nb");
+  Input_File chars;
+  chars.open((dir / "c.txt").string());
+  EXPECT_EQ(chars.get_char(), 'a');
+  char c;
+  bool eol;
+  chars.look_ahead(c, eol);
+  EXPECT_TRUE(eol);
+  EXPECT_EQ(chars.get_char(), 'b');
+}
+
 TEST(TextInput, FinalTerminatorStartsNoLine) {
   test_support::Temp_Dir dir;
   test_support::write_file(dir / "t.txt", "a\n\n");

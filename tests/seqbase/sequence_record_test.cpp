@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <string>
 #include <vector>
 
@@ -10,14 +12,6 @@ using namespace sequence_specifications::basic;
 
 namespace {
 
-std::string raised_message(auto&& f) {
-  try {
-    f();
-  } catch (const platform::Error& e) {
-    return std::string(e.name()) + " " + e.message();
-  }
-  return "nothing raised";
-}
 
 strlib::String_Pointer text(std::string_view letters, std::int32_t first = 1) {
   strlib::String_Pointer s = strlib::String_Pointer::make(first, std::int32_t(first + letters.size() - 1));
@@ -70,19 +64,19 @@ TEST(SequenceRecord, NucleicOperationsRefuseOtherModels) {
   for (Sequence_Model model : {Sequence_Model::PROTEIN, Sequence_Model::NO}) {
     SEQUENCE_DATA s = dna("ACGT");
     s.Model = model;
-    EXPECT_EQ(raised_message([&] { s.Reverse_Sequence(); }),
+    EXPECT_EQ(test_support::raised([&] { s.Reverse_Sequence(); }),
               "SEQUENCE_SPECIFICATIONS.NOT_NUCLEOTIDIC sequence_specifications-basic:83");
-    EXPECT_EQ(raised_message([&] { s.Complement_Sequence(); }),
+    EXPECT_EQ(test_support::raised([&] { s.Complement_Sequence(); }),
               "SEQUENCE_SPECIFICATIONS.NOT_NUCLEOTIDIC sequence_specifications-basic:126");
-    EXPECT_EQ(raised_message([&] { s.Build_Nucleotides(); }),
+    EXPECT_EQ(test_support::raised([&] { s.Build_Nucleotides(); }),
               "SEQUENCE_SPECIFICATIONS.NOT_NUCLEOTIDIC sequence_specifications-basic:141");
     EXPECT_EQ(s.Text.view(), "ACGT");  // untouched
   }
   SEQUENCE_DATA s = dna("ACGT");
-  EXPECT_EQ(raised_message([&] { s.Build_Amino_Acids(); }),
+  EXPECT_EQ(test_support::raised([&] { s.Build_Amino_Acids(); }),
             "SEQUENCE_SPECIFICATIONS.NOT_PROTEINIC sequence_specifications-basic:168");
   s.Model = Sequence_Model::NO;
-  EXPECT_EQ(raised_message([&] { s.Build_Text(); }),
+  EXPECT_EQ(test_support::raised([&] { s.Build_Text(); }),
             "SEQUENCE_SPECIFICATIONS.NOT_IMPLEMENTED sequence_specifications-basic:243");
 }
 
@@ -151,7 +145,7 @@ TEST(SequenceRecord, BuildersKeepBoundsAndRefuseBadLetters) {
 
   SEQUENCE_DATA bad = dna("AXG");
   bad.Nucleotides = codes({0});
-  EXPECT_EQ(raised_message([&] { bad.Build_Nucleotides(); }),
+  EXPECT_EQ(test_support::raised([&] { bad.Build_Nucleotides(); }),
             "SEQUENCE_SPECIFICATIONS.NOT_NUCLEOTIDIC sequence_specifications-basic:160");
   EXPECT_TRUE(bad.Nucleotides.is_null());
 
@@ -175,7 +169,7 @@ TEST(SequenceRecord, BuildersKeepBoundsAndRefuseBadLetters) {
   EXPECT_EQ(protein.Text.view(), "MK*");
   EXPECT_EQ(protein.Text.first(), 4);
   protein.Text = text("MJ");
-  EXPECT_EQ(raised_message([&] { protein.Build_Amino_Acids(); }),
+  EXPECT_EQ(test_support::raised([&] { protein.Build_Amino_Acids(); }),
             "SEQUENCE_SPECIFICATIONS.NOT_PROTEINIC sequence_specifications-basic:187");
   EXPECT_TRUE(protein.Amino_Acids.is_null());
 
@@ -183,13 +177,13 @@ TEST(SequenceRecord, BuildersKeepBoundsAndRefuseBadLetters) {
   bad_codes.Model = Sequence_Model::DNA;
   bad_codes.Text = text("old");
   bad_codes.Nucleotides = codes({0, 20});
-  EXPECT_EQ(raised_message([&] { bad_codes.Build_Text(); }),
+  EXPECT_EQ(test_support::raised([&] { bad_codes.Build_Text(); }),
             "SEQUENCE_SPECIFICATIONS.NOT_NUCLEOTIDIC sequence_specifications-basic:211");
   EXPECT_TRUE(bad_codes.Text.is_null());
   bad_codes.Model = Sequence_Model::PROTEIN;
   bad_codes.Amino_Acids = Amino_Acid_Array::make(1, 1);
   bad_codes.Amino_Acids(1) = Amino_Acid(30);
-  EXPECT_EQ(raised_message([&] { bad_codes.Build_Text(); }),
+  EXPECT_EQ(test_support::raised([&] { bad_codes.Build_Text(); }),
             "SEQUENCE_SPECIFICATIONS.NOT_PROTEINIC sequence_specifications-basic:235");
 }
 

@@ -1,21 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <string>
 
 #include "sequence_specifications.h"
 
 using namespace sequence_specifications;
 
-namespace {
-std::string raised_message(auto&& f) {
-  try {
-    f();
-  } catch (const platform::Error& e) {
-    return std::string(e.name()) + " " + e.message();
-  }
-  return "nothing raised";
-}
-}  // namespace
 
 TEST(Alphabets, NucleotideConversions) {
   const std::string letters = "ATGCSWRYKMBVHDN";
@@ -32,12 +24,12 @@ TEST(Alphabets, NucleotideConversions) {
   EXPECT_EQ(Image(Nucleotide::G), "'G'");
 
   for (char c : {'x', 'E', 'j', '*', ' ', '1', '\0', char(0xC3)}) {
-    EXPECT_EQ(raised_message([c] { To_Nucleotide(c); }),
+    EXPECT_EQ(test_support::raised([c] { To_Nucleotide(c); }),
               "SEQUENCE_SPECIFICATIONS.UNKNOWN_NUCLEOTIDE sequence_specifications:109");
-    EXPECT_EQ(raised_message([c] { To_Nucleotide_Char(c); }),
+    EXPECT_EQ(test_support::raised([c] { To_Nucleotide_Char(c); }),
               "SEQUENCE_SPECIFICATIONS.UNKNOWN_NUCLEOTIDE sequence_specifications:44");
   }
-  EXPECT_EQ(raised_message([] { Nucleotide_Image(Nucleotide(15)); }),
+  EXPECT_EQ(test_support::raised([] { Nucleotide_Image(Nucleotide(15)); }),
             "SEQUENCE_SPECIFICATIONS.UNKNOWN_NUCLEOTIDE sequence_specifications:131");
 }
 
@@ -56,12 +48,12 @@ TEST(Alphabets, AminoAcidConversions) {
   EXPECT_EQ(To_Amino_Acid('b'), Amino_Acid::B);
   EXPECT_EQ(To_Amino_Acid_Char('*'), '*');
   for (char c : {'J', 'o', 'U', 'j', 'O', 'u', '1', '-'}) {
-    EXPECT_EQ(raised_message([c] { To_Amino_Acid(c); }),
+    EXPECT_EQ(test_support::raised([c] { To_Amino_Acid(c); }),
               "SEQUENCE_SPECIFICATIONS.UNKNOWN_AMINO_ACID sequence_specifications:162");
-    EXPECT_EQ(raised_message([c] { To_Amino_Acid_Char(c); }),
+    EXPECT_EQ(test_support::raised([c] { To_Amino_Acid_Char(c); }),
               "SEQUENCE_SPECIFICATIONS.UNKNOWN_AMINO_ACID sequence_specifications:75");
   }
-  EXPECT_EQ(raised_message([] { Amino_Acid_Image(Amino_Acid(24)); }),
+  EXPECT_EQ(test_support::raised([] { Amino_Acid_Image(Amino_Acid(24)); }),
             "SEQUENCE_SPECIFICATIONS.UNKNOWN_AMINO_ACID sequence_specifications:193");
 }
 

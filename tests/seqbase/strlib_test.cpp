@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <array>
 #include <string>
 
@@ -17,14 +19,6 @@ String_Pointer bounded(std::string_view text, std::int32_t first) {
 
 String_Pointer empty_string() { return String_Pointer::make(1, 0); }
 
-std::string raised_message(auto&& f) {
-  try {
-    f();
-  } catch (const platform::Error& e) {
-    return std::string(e.name()) + " " + e.message();
-  }
-  return "nothing raised";
-}
 
 }  // namespace
 
@@ -99,13 +93,13 @@ TEST(HeapStrings, NextWordWalksALine) {
   EXPECT_EQ(word.view(), "ab");
   EXPECT_EQ(Next_Word(line, word, 5, " "), 8);
   EXPECT_EQ(word.view(), "cd");
-  EXPECT_EQ(raised_message([&] { Next_Word(line, word, 8, " "); }), "STRLIB.INDEX_ERROR strlib:500");
+  EXPECT_EQ(test_support::raised([&] { Next_Word(line, word, 8, " "); }), "STRLIB.INDEX_ERROR strlib:500");
   EXPECT_EQ(word.view(), "cd");  // kept by the failing call
 
   EXPECT_EQ(Next_Word("   ", word, 1, " "), 4);
   EXPECT_FALSE(word.is_null());
   EXPECT_EQ(word.length(), 0);
-  EXPECT_EQ(raised_message([&] { Next_Word("", word, 1, " "); }), "STRLIB.INDEX_ERROR strlib:500");
+  EXPECT_EQ(test_support::raised([&] { Next_Word("", word, 1, " "); }), "STRLIB.INDEX_ERROR strlib:500");
 
   // Indices in the source's own bounds, 11..20.
   const Plain_View shifted("xy:zw  tuv", 11);
@@ -115,7 +109,7 @@ TEST(HeapStrings, NextWordWalksALine) {
   EXPECT_EQ(word.view(), "zw");
   EXPECT_EQ(Next_Word(shifted, word, 16, " :"), 21);
   EXPECT_EQ(word.view(), "tuv");
-  EXPECT_EQ(raised_message([&] { Next_Word(shifted, word, 10, " "); }), "STRLIB.INDEX_ERROR strlib:500");
+  EXPECT_EQ(test_support::raised([&] { Next_Word(shifted, word, 10, " "); }), "STRLIB.INDEX_ERROR strlib:500");
 
   EXPECT_EQ(Next_Word("a b", word, 1, ""), 4);  // no separators: the rest is one word
   EXPECT_EQ(word.view(), "a b");

@@ -8,7 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/exceptions.h"
+
 namespace test_support {
+
+// "NAME message" of the exception that F raises, or "nothing raised".
+template <class F>
+std::string raised(F&& f) {
+  try {
+    f();
+  } catch (const platform::Error& e) {
+    return std::string(e.name()) + " " + e.message();
+  }
+  return "nothing raised";
+}
 
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& contents);

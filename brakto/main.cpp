@@ -1,0 +1,15 @@
+// Process entry of the sequence editor.
+#include "brakto.h"
+#include "platform/command_line.h"
+#include "platform/text_io.h"
+
+int main(int argc, char** argv) {
+  platform::set_command_line(argc, argv);
+  brakto::Brakto();
+  try {
+    platform::standard_output().flush();
+  } catch (...) {
+    // Nowhere left to report a closed standard output.
+  }
+  return 0;
+}

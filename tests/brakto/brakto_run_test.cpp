@@ -1,0 +1,241 @@
+// The real brakto binary, run in a fresh folder on small sequence files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mutation_report.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+// Copies the fixtures into the folder: "seq.fa" as itself, "dir/x.fa=seq.fa"
+// as dir/x.fa.
+void place_inputs(const test_support::Temp_Dir& dir, const std::vector<std::string>& inputs) {
+  for (const std::string& input : inputs) {
+    const std::size_t equal = input.find('=');
+    const std::string target = equal == std::string::npos ? input : input.substr(0, equal);
+    const std::string source = equal == std::string::npos ? input : input.substr(equal + 1);
+    fs::create_directories((dir / target).parent_path());
+    fs::copy_file(test_support::fixture("brakto/" + source), dir / target);
+  }
+}
+
+std::set<std::string> files_in(const test_support::Temp_Dir& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+    if (entry.is_regular_file()) names.insert(fs::relative(entry.path(), dir.path()).string());
+  }
+  return names;
+}
+
+// The first line names the binary by its full path; the goldens call it brakto.
+std::string normalised_output(std::string out) {
+  const std::string invoked = std::string("Command: ") + BRAKTO_BINARY + "\n";
+  if (out.rfind(invoked, 0) == 0) out.replace(0, invoked.size(), "Command: brakto\n");
+  return out;
+}
+
+// Pattern characters: '9' a digit, '_' a blank or a digit; others stand for
+// themselves.
+bool has_shape(std::string_view text, std::string_view pattern) {
+  if (text.size() != pattern.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (pattern[i] == '9' ? !digit : pattern[i] == '_' ? !(digit || text[i] == ' ') : text[i] != pattern[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A GCG header's date and time change with every run: checked by shape and
+// range, then replaced by "<date>".
+std::string without_date(const std::string& name, const std::string& contents) {
+  static const char* const months[] = {"January", "February", "March",     "April",   "May",      "June",
+                                       "July",    "August",   "September", "October", "November", "December"};
+  const std::size_t line_end = contents.find('\n');
+  const std::string header = contents.substr(0, line_end);
+  // «December  9, 2026 08:46  Type: N  Check: ..»: the date stands before a
+  // 20-character tail.
+  constexpr std::size_t stamp_size = std::string_view(" _9, 9999 99:99").size();
+  constexpr std::size_t tail_size = std::string_view("  Type: N  Check: ..").size();
+  for (const char* month : months) {
+    const std::string_view m(month);
+    if (header.size() < m.size() + stamp_size + tail_size) continue;
+    const std::size_t at = header.size() - tail_size - stamp_size - m.size();
+    if (header.compare(at, m.size(), m) != 0 || (at > 0 && header[at - 1] != ' ')) continue;
+    const std::string stamp = header.substr(at + m.size(), stamp_size);
+    const std::string tail = header.substr(header.size() - tail_size);
+    const bool shaped = has_shape(stamp, " _9, 9999 99:99") &&
+                        (tail == "  Type: N  Check: .." || tail == "  Type: P  Check: ..");
+    const int day = std::stoi(stamp.substr(0, 3));
+    const int hour = std::stoi(stamp.substr(10, 2));
+    const int minute = std::stoi(stamp.substr(13, 2));
+    EXPECT_TRUE(shaped && day >= 1 && day <= 31 && hour <= 24 && minute <= 59) << name << ": " << header;
+    return header.substr(0, at) + "<date>" + tail + contents.substr(line_end);
+  }
+  ADD_FAILURE() << name << ": no month in " << header;
+  return contents;
+}
+
+// Standard output and then every file the run wrote, in name order.
+std::string run_and_dump(const Arguments& arguments, const std::vector<std::string>& inputs) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, inputs);
+  const std::set<std::string> before = files_in(dir);
+  const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, arguments, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  std::string dump = "--- standard output\n" + normalised_output(result.out);
+  for (const std::string& name : files_in(dir)) {
+    if (before.count(name)) continue;
+    std::string contents = test_support::read_file(dir / name);
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".gcg") contents = without_date(name, contents);
+    dump += "--- " + name + "\n" + contents;
+  }
+  return dump;
+}
+
+struct Case {
+  const char* golden;
+  Arguments arguments;
+  std::vector<std::string> inputs;
+};
+
+void check_cases(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    EXPECT_TRUE(test_support::matches_golden(run_and_dump(c.arguments, c.inputs),
+                                             std::string("brakto/") + c.golden))
+        << c.golden;
+  }
+}
+
+}  // namespace
+
+TEST(BraktoRun, WholeSequenceEdits) {
+  check_cases({
+      // Output named after the input's last component up to its first ".".
+      {"run_reverse_complement.txt", {"-RE", "-CO", "-L", "8", "in/small26.v1.fa"}, {"in/small26.v1.fa=small26.fa"}},
+      {"run_plain.txt", {"small26.fa"}, {"small26.fa"}},
+      {"run_gcg_input.txt", {"-F", "gc", "small.gcg"}, {"small.gcg"}},
+      // -POSITIONS with no couple at all.
+      {"run_plain.txt", {"-PO", "small26.fa"}, {"small26.fa"}},
+      // Begin and end outside the range fall back to the whole of it.
+      {"run_begin_end_whole.txt", {"-B", "0", "-E", "251", "-OUT", "sub/whole.seq.txt", "seq250.fa"}, {"seq250.fa"}},
+      {"run_begin_end_gcg.txt", {"-B", "5", "-E", "130", "-G", "seq250.fa"}, {"seq250.fa"}},
+      // Begin above end: files with their headers only.
+      {"run_begin_above_end.txt", {"-b", "20", "-e", "10", "-gcg", "small26.fa"}, {"small26.fa"}},
+  });
+}
+
+TEST(BraktoRun, PositionCouples) {
+  check_cases({
+      // Overlapping and reordered couples; -L ends the couples and is an option.
+      {"run_couples.txt", {"-PO", "4", "12", "1", "6", "25", "26", "-L", "10", "-O", "cut.out", "small26.fa"},
+       {"small26.fa"}},
+      {"run_couple_gcg.txt", {"-POSITIONS", "20", "26", "-GCG", "small26.fa"}, {"small26.fa"}},
+      {"run_out_of_sequence.txt", {"-PO", "1", "27", "small26.fa"}, {"small26.fa"}},
+      {"run_out_of_sequence.txt", {"-PO", "0", "5", "small26.fa"}, {"small26.fa"}},
+      {"run_invalid_couple.txt", {"-PO", "5", "10", "20", "small26.fa"}, {"small26.fa"}},
+      {"run_invalid_position.txt", {"-PO", "10", "5", "small26.fa"}, {"small26.fa"}},
+  });
+}
+
+TEST(BraktoRun, Windows) {
+  check_cases({
+      {"run_windows_250.txt", {"-IN", "100", "10", "seq250.fa"}, {"seq250.fa"}},
+      {"run_windows_26.txt", {"-IN", "10", "2", "-G", "small26.fa"}, {"small26.fa"}},
+      // Each window is translated on its own; the last one is too short for a codon.
+      {"run_windows_protein.txt", {"-IN", "10", "2", "-PRO", "small26.fa"}, {"small26.fa"}},
+  });
+}
+
+TEST(BraktoRun, Protein) {
+  check_cases({
+      {"run_protein.txt", {"-PRO", "small26.fa"}, {"small26.fa"}},
+      {"run_protein_gcg.txt", {"-G", "-PRO", "small26.fa"}, {"small26.fa"}},
+      {"run_protein_gcg.txt", {"-PROTEIN", "-GC", "small26.fa"}, {"small26.fa"}},
+      // -ASCII after -GCG gives the fragment layout back.
+      {"run_protein.txt", {"-G", "-PRO", "-A", "small26.fa"}, {"small26.fa"}},
+  });
+}
+
+TEST(BraktoRun, ArgumentErrorsPrintTheUsage) {
+  const std::vector<Arguments> cases = {
+      {},
+      {"-L", "60"},                               // only options
+      {"-G", "-O", "small26.fa"},                 // the file name taken as a value
+      {"-P", "1", "10", "small26.fa"},            // -P and -PR match nothing
+      {"-PR", "small26.fa"},
+      {"-X", "small26.fa"},
+      {"-IN", "100", "100", "small26.fa"},        // overlap not below the length
+      {"-IN", "100", "10", "-PO", "1", "5", "small26.fa"},
+      {"-PO", "1", "5", "-IN", "100", "10", "small26.fa"},
+      {"-L", "0", "small26.fa"},                  // no residue per line
+      {"-L", "-5", "-G", "small26.fa"},
+  };
+  for (const Arguments& arguments : cases) {
+    std::string shown;
+    for (const std::string& a : arguments) shown += " " + a;
+    EXPECT_TRUE(test_support::matches_golden(run_and_dump(arguments, {"small26.fa"}), "brakto/run_usage.txt"))
+        << shown;
+  }
+}
+
+TEST(BraktoRun, OtherErrorsPrintNameMessageAndInformation) {
+  check_cases({
+      // The start 123 is pending and nothing follows it.
+      {"run_error_argument.txt", {"-PO", "1", "10", "123"}, {}},
+      {"run_error_number.txt", {"-L", "abc", "small26.fa"}, {"small26.fa"}},
+      {"run_error_empty_number.txt", {"-S", "", "small26.fa"}, {"small26.fa"}},
+      {"run_error_format.txt", {"-F", "xyz", "small26.fa"}, {"small26.fa"}},
+      {"run_error_missing_file.txt", {"missing.fa"}, {}},
+      {"run_error_window_start.txt", {"-B", "200000000", "-IN", "5", "1", "small26.fa"}, {"small26.fa"}},
+      {"run_error_mutation_empty.txt", {"-B", "20", "-E", "10", "-M", "1", "small26.fa"}, {"small26.fa"}},
+  });
+}
+
+TEST(BraktoRun, UncreatableOutputFileIsReported) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  fs::create_directory(dir / "small26.frgseq");
+  const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_unwritable.txt"));
+}
+
+TEST(BraktoRun, MutationsWithAFixedSeed) {
+  const Arguments arguments = {"-M", "40", "-S", "7", "-B", "3", "-E", "24", "small26.fa"};
+  const std::string first = run_and_dump(arguments, {"small26.fa"});
+  EXPECT_EQ(first, run_and_dump(arguments, {"small26.fa"}));
+
+  const std::string prefix =
+      "--- standard output\nCommand: brakto\nReading: small26.fa\nLa longueur de la sequence est 26\n";
+  ASSERT_EQ(first.rfind(prefix, 0), 0u) << first;
+  const auto mutations = mutation_report::parse(first);
+  ASSERT_EQ(mutations.size(), 40u);
+
+  // Replaying the report on the input gives the written file.
+  std::string text = "ACGTACGTNNTTGGCCAAUUGATTAC";
+  std::string report;
+  for (const auto& m : mutations) {
+    ASSERT_GE(m.position, 3);
+    ASSERT_LE(m.position, 24);
+    EXPECT_EQ(text[std::size_t(m.position - 1)], m.old_letter);
+    EXPECT_NE(std::string("ATGC").find(m.new_letter), std::string::npos);
+    EXPECT_NE(m.new_letter, m.old_letter);
+    text[std::size_t(m.position - 1)] = m.new_letter;
+    report += "Mutation a la position " + std::to_string(m.position) + " par '" + m.new_letter +
+              "' a la place de '" + m.old_letter + "'\n";
+  }
+  EXPECT_EQ(first, prefix + report + "--- small26.frgseq\n> small26\n" + text.substr(2, 22) + "\n");
+}
