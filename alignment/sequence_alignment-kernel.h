@@ -1,7 +1,8 @@
 // The dynamic-programming kernel shared by the local and the global
-// aligner, as a template over the residue alphabet. Included only by
-// sequence_alignment-local.cpp and sequence_alignment-global.cpp, which
-// instantiate it; the two methods differ in a few marked branches.
+// aligner, as a template over the residue alphabet, and the driver that
+// both run. Included only by sequence_alignment-local.cpp and
+// sequence_alignment-global.cpp, which instantiate them; the two methods
+// differ in a few marked branches.
 //
 // One backward pass fills, per cell, 4 bits of co-optimal moves (two cells
 // a byte) and one byte in each of two gap-length planes: 2.5 bytes a cell.
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,11 +27,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "alignment_random.h"
 #include "alignment_results.h"
 #include "platform/exceptions.h"
 #include "platform/text_io.h"
 #include "sequence_alignment-utils.h"
 #include "sequence_alignment.h"
+#include "sequence_specifications-basic.h"
 #include "strlib.h"
 
 namespace sequence_alignment::kernel {
@@ -141,6 +145,23 @@ class Cell_Storage {
   std::size_t mapped_ = 0;
 };
 
+// Every score of a pass is that of an alignment of at most Len1 + Len2
+// columns (or a gap or two beside one), so this bound keeps 32-bit
+// arithmetic exact; beyond it a pass runs in 64 bits.
+template <class Matrix>
+bool scores_fit_32_bits(const Matrix& matrix, std::int32_t len1, std::int32_t len2, std::int32_t g,
+                        std::int32_t l) noexcept {
+  std::int64_t largest = 0;
+  for (const auto& row : matrix) {
+    for (std::int32_t v : row) largest = std::max<std::int64_t>(largest, v < 0 ? -std::int64_t(v) : v);
+  }
+  const std::int64_t gap = g < 0 ? -std::int64_t(g) : g, length = l < 0 ? -std::int64_t(l) : l;
+  const std::int64_t bound = (std::int64_t(len1) + len2 + 2) * (largest + gap + length) + gap + length;
+  return bound < (std::int64_t(1) << 29);
+}
+
+inline constexpr std::int32_t minus_infinity_32 = -(std::int32_t(1) << 30);
+
 inline std::uint64_t hash_steps(const Path_Step* steps, std::int32_t n) noexcept {
   std::uint64_t h = 0x9E3779B97F4A7C15ull ^ std::uint64_t(n);
   for (std::int32_t k = 0; k < n; ++k) {
@@ -228,17 +249,8 @@ class Kernel {
   }
   std::uint8_t flags_at(std::size_t k) const noexcept { return (flags_[k >> 1] >> ((k & 1) * 4)) & 15; }
 
-  // Every score of the pass is that of an alignment of at most Len1 + Len2
-  // columns (or a gap or two beside one), so this bound keeps 32-bit
-  // arithmetic exact; beyond it the pass runs in 64 bits.
   bool scores_fit_32_bits() const noexcept {
-    std::int64_t largest = 0;
-    for (const auto& row : *p_.matrix) {
-      for (std::int32_t v : row) largest = std::max<std::int64_t>(largest, v < 0 ? -std::int64_t(v) : v);
-    }
-    const std::int64_t gap = g_ < 0 ? -std::int64_t(g_) : g_, length = l_ < 0 ? -std::int64_t(l_) : l_;
-    const std::int64_t bound = (std::int64_t(len1_) + len2_ + 2) * (largest + gap + length) + gap + length;
-    return bound < (std::int64_t(1) << 29);
+    return detail::scores_fit_32_bits(*p_.matrix, len1_, len2_, g_, l_);
   }
 
   template <class S>
@@ -260,7 +272,7 @@ class Kernel {
   // Far below any score, yet safe to add a weight to.
   template <class S>
   static constexpr S minus_infinity() noexcept {
-    return std::is_same_v<S, std::int32_t> ? S(-(std::int64_t(1) << 30)) : S(detail::minus_infinity);
+    return std::is_same_v<S, std::int32_t> ? S(detail::minus_infinity_32) : S(detail::minus_infinity);
   }
 
   // ---------------------------------------------------------------- boundaries
@@ -998,6 +1010,307 @@ template <class A>
 std::int32_t Compute_Quality(const Problem<A>& problem) {
   Kernel<A> kernel(problem);
   return detail::to_score(kernel.quality());
+}
+
+// ---------------------------------------------------------------- rounds in lanes
+
+// The score-only pass for several couples at once, one per vector lane:
+// sequence 1's window with as many windows of sequence 2 of one length (the
+// randomisation rounds). Each lane follows the recurrences of the scalar
+// pass exactly, in 32 bits (the caller has checked the bound).
+namespace lanes {
+
+template <int Lanes>
+struct Vector;
+template <>
+struct Vector<4> {
+  typedef std::int32_t type __attribute__((vector_size(16), aligned(4), may_alias));
+};
+template <>
+struct Vector<8> {
+  typedef std::int32_t type __attribute__((vector_size(32), aligned(4), may_alias));
+};
+
+template <class A>
+struct Couples {
+  Code_Window<typename A::code_type> codes_1;
+  std::int32_t len2;
+  const typename A::code_type* const* codes_2;  // Lanes windows of Len2 codes
+  const typename A::matrix_type* matrix;
+  std::int32_t gap_weight, gap_length_weight;
+  bool global, end_weight;
+};
+
+// Storage: (Len2 + 1) H, Len2 E and Size * Len2 profile vectors, as int32.
+template <class A, int Lanes>
+std::size_t storage_size(std::int32_t len2) noexcept {
+  return std::size_t(Lanes) * (std::size_t(len2) * (2 + std::size_t(A::size)) + 1);
+}
+
+template <class A, bool Global, bool Weighted, int Lanes>
+__attribute__((always_inline)) inline void qualities(const Couples<A>& c, std::int32_t* storage,
+                                                     std::int64_t* out) {
+  using V = typename Vector<Lanes>::type;
+  const std::int32_t len1 = c.codes_1.length(), n = c.len2;
+  V* const h = reinterpret_cast<V*>(storage);
+  V* const e = h + n + 1;
+  V* const profile = e + n;
+  for (int code = 0; code < A::size; ++code) {
+    const auto& scores = (*c.matrix)[std::size_t(code)];
+    for (std::int32_t jj = 0; jj < n; ++jj) {
+      V p;
+      for (int lane = 0; lane < Lanes; ++lane) p[lane] = scores[std::size_t(c.codes_2[lane][jj])];
+      profile[std::size_t(code) * std::size_t(n) + std::size_t(jj)] = p;
+    }
+  }
+  const std::int32_t G = c.gap_weight, L = c.gap_length_weight, GL = G + L;
+  const std::int32_t g_low = std::min(G, 0), g_high = std::max(G, 0) + L;
+  const V zero = V{} + 0;
+  for (std::int32_t jj = 0; jj < n; ++jj) {
+    if constexpr (Global && Weighted) {
+      h[jj] = zero + (G + L * (n - jj));
+      e[jj] = h[jj];
+    } else {
+      h[jj] = zero;
+      e[jj] = zero + detail::minus_infinity_32;
+    }
+  }
+  h[n] = zero;
+  V best = zero + (Global ? std::numeric_limits<std::int32_t>::min() : 0);
+  for (std::int32_t ii = len1 - 1; ii >= 0; --ii) {
+    const V* const p = profile + std::size_t(c.codes_1.codes[ii]) * std::size_t(n);
+    const std::int32_t right = Global && Weighted ? G + L * (len1 - ii) : 0;
+    V f = zero + (Global && Weighted ? right : detail::minus_infinity_32);
+    V x_right = zero + right;
+    V diag = h[n];
+    h[n] = zero + right;
+    for (std::int32_t jj = n - 1; jj >= 0; --jj) {
+      const V below = h[jj];
+      const V extend = e[jj] + L, open = below + GL;
+      const V v = extend > open ? extend : open;
+      e[jj] = v;
+      const V d = diag + p[jj];
+      V x = d > v ? d : v;
+      if constexpr (!Global) x = x > zero ? x : zero;
+      const V reach = x_right + g_low;
+      f = (f > reach ? f : reach) + g_high;
+      const V cell = f > x ? f : x;
+      h[jj] = cell;
+      if constexpr (!Global) best = best > cell ? best : cell;
+      x_right = x;
+      diag = below;
+    }
+    if constexpr (Global && !Weighted) best = best > h[0] ? best : h[0];
+  }
+  if constexpr (Global && !Weighted) {
+    for (std::int32_t jj = 1; jj <= n; ++jj) best = best > h[jj] ? best : h[jj];
+  }
+  if constexpr (Global && Weighted) best = h[0];
+  for (int lane = 0; lane < Lanes; ++lane) out[lane] = best[lane];
+}
+
+template <class A, int Lanes>
+__attribute__((always_inline)) inline void dispatch(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
+  if (!c.global) {
+    qualities<A, false, false, Lanes>(c, storage, out);
+  } else if (c.end_weight) {
+    qualities<A, true, true, Lanes>(c, storage, out);
+  } else {
+    qualities<A, true, false, Lanes>(c, storage, out);
+  }
+}
+
+template <class A>
+__attribute__((target("avx2"))) void qualities_8(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
+  dispatch<A, 8>(c, storage, out);
+}
+template <class A>
+void qualities_4(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
+  dispatch<A, 4>(c, storage, out);
+}
+
+inline int lane_count() noexcept { return __builtin_cpu_supports("avx2") ? 8 : 4; }
+
+}  // namespace lanes
+
+// ---------------------------------------------------------------- drivers
+
+using Nucleic = Alphabet<sequence_specifications::Nucleotide, sequence_specifications::Nucleotide_Count,
+                         &sequence_specifications::Nucleotide_Image>;
+using Protein = Alphabet<sequence_specifications::Amino_Acid, sequence_specifications::Amino_Acid_Count,
+                         &sequence_specifications::Amino_Acid_Image>;
+
+// The places of a driver's own checks, and its kernels' instances.
+struct Driver_Places {
+  const char* unit;
+  int models_differ, model_no, no_nucleotides, no_amino_acids, range, rna;
+  Instance nucleic, protein;
+};
+
+// Everything of one driver call but the two sequences.
+struct Driver_Call {
+  std::int32_t start_1, stop_1, start_2, stop_2;
+  strlib::Plain_View matrix_name;
+  std::int32_t match_weight, mismatch_weight, gap_weight, gap_length_weight;
+  Backward_Mode backward;
+  Building_Mode building;
+  Optimize_Mode optimize;
+  bool global, end_weight;
+  std::int32_t similarity_threshold, randomization;
+};
+
+namespace detail {
+
+template <class Code>
+Code_Window<Code> window(const platform::Heap_Array<Code>& codes, std::int32_t first, std::int32_t last) {
+  // The caller keeps windows inside the sequences; a window that is not
+  // would be read out of bounds.
+  if (first < codes.first() || last > codes.last()) {
+    platform::raise(standard::CONSTRAINT_ERROR, "alignment window outside the sequence");
+  }
+  return {&codes(first), first, last};
+}
+
+// Aligns the windows, then realigns sequence 1's window with shuffled
+// copies of sequence 2's: each round shuffles the copy the previous round
+// left. A round needs only the score of the path Building ONE would build,
+// which the score-only pass gives.
+template <class A, class Matrix>
+alignment_results::Alignment_Array_Access align_windows(
+    const platform::Heap_Array<typename A::code_type>& codes_1, const platform::Heap_Array<typename A::code_type>& codes_2,
+    const Matrix& matrix, const Driver_Call& c, const Instance& instance,
+    void (*shuffle)(platform::Heap_Array<typename A::code_type>&), float& mean, float& std_dev) {
+  Problem<A> problem{window(codes_1, c.start_1, c.stop_1), window(codes_2, c.start_2, c.stop_2), &matrix,
+                     c.gap_weight, c.gap_length_weight, c.global, c.end_weight};
+  auto results = Compute_Alignments<A>(
+      problem, {c.match_weight, c.mismatch_weight, c.backward, c.building, c.optimize, c.similarity_threshold},
+      instance);
+  mean = 0.0f;
+  std_dev = 0.0f;
+  if (c.randomization < 1) return results;
+
+  auto shuffled = platform::Heap_Array<typename A::code_type>::copy_of(
+      problem.codes_2.codes, problem.codes_2.length(), c.start_2);
+  std::int64_t sum = 0, sum_of_squares = 0;
+  const auto add = [&](std::int64_t q) {
+    if (__builtin_add_overflow(sum, q, &sum) || __builtin_add_overflow(sum_of_squares, q * q, &sum_of_squares)) {
+      platform::raise(standard::CONSTRAINT_ERROR, "randomisation sums beyond 64 bits");
+    }
+  };
+  const std::int32_t len2 = problem.codes_2.length();
+  if (scores_fit_32_bits(matrix, problem.codes_1.length(), len2, c.gap_weight, c.gap_length_weight)) {
+    // The shuffles are drawn in order, each from the copy the previous one
+    // left; the rounds are then scored a batch at a time.
+    const int width = lanes::lane_count();
+    using Code = typename A::code_type;
+    std::vector<Code> batch(std::size_t(width) * std::size_t(len2));
+    std::vector<const Code*> windows(static_cast<std::size_t>(width));
+    for (int lane = 0; lane < width; ++lane) windows[std::size_t(lane)] = batch.data() + std::size_t(lane) * len2;
+    std::vector<std::int32_t> storage(width == 8 ? lanes::storage_size<A, 8>(len2) : lanes::storage_size<A, 4>(len2));
+    std::int64_t scores[8];
+    const lanes::Couples<A> couples{problem.codes_1, len2, windows.data(), &matrix, c.gap_weight, c.gap_length_weight,
+                                    c.global, c.end_weight};
+    for (std::int32_t done = 0; done < c.randomization;) {
+      const int count = int(std::min<std::int32_t>(width, c.randomization - done));
+      for (int lane = 0; lane < width; ++lane) {
+        // Lanes beyond the last round repeat it and are not counted.
+        if (lane < count) shuffle(shuffled);
+        std::copy(shuffled.data(), shuffled.data() + len2, batch.data() + std::size_t(lane) * len2);
+      }
+      if (width == 8) {
+        lanes::qualities_8<A>(couples, storage.data(), scores);
+      } else {
+        lanes::qualities_4<A>(couples, storage.data(), scores);
+      }
+      for (int lane = 0; lane < count; ++lane) add(detail::to_score(scores[lane]));
+      done += count;
+    }
+  } else {
+    problem.codes_2.codes = shuffled.data();
+    for (std::int32_t round = 0; round < c.randomization; ++round) {
+      shuffle(shuffled);
+      add(Compute_Quality<A>(problem));
+    }
+  }
+  const double n = double(c.randomization);
+  mean = float(double(sum) / n);
+  // Rounding may leave a tiny negative variance when every score is equal.
+  const float variance = float((double(sum_of_squares) - double(sum) * double(sum) / n) / n);
+  std_dev = variance > 0.0f ? std::sqrt(variance) : 0.0f;
+  return results;
+}
+
+}  // namespace detail
+
+inline alignment_results::Alignment_Array_Access Drive(const sequence_specifications::basic::SEQUENCE_DATA& seq_1,
+                                                       const sequence_specifications::basic::SEQUENCE_DATA& seq_2,
+                                                       Driver_Call c, const Driver_Places& places) {
+  using sequence_specifications::Sequence_Model;
+  const auto refuse = [&](const platform::Exception_Id& id, int line) {
+    platform::raise(id, platform::place(places.unit, line));
+  };
+  const Sequence_Model model = seq_1.Model;
+  if (model != seq_2.Model) refuse(INCONSISTENT_MODEL, places.models_differ);
+  if (model == Sequence_Model::NO) refuse(sequence_specifications::NOT_IMPLEMENTED, places.model_no);
+  const bool nucleic = model == Sequence_Model::DNA || model == Sequence_Model::RNA;
+  if (nucleic && (seq_1.Nucleotides.is_null() || seq_2.Nucleotides.is_null())) {
+    refuse(INVALID_FORMAT, places.no_nucleotides);
+  }
+  if (model == Sequence_Model::PROTEIN && (seq_1.Amino_Acids.is_null() || seq_2.Amino_Acids.is_null())) {
+    refuse(INVALID_FORMAT, places.no_amino_acids);
+  }
+
+  const auto first_of = [&](const sequence_specifications::basic::SEQUENCE_DATA& seq) {
+    return nucleic ? seq.Nucleotides.first() : seq.Amino_Acids.first();
+  };
+  const auto last_of = [&](const sequence_specifications::basic::SEQUENCE_DATA& seq) {
+    return nucleic ? seq.Nucleotides.last() : seq.Amino_Acids.last();
+  };
+  if (c.start_1 == Unset_Position) c.start_1 = first_of(seq_1);
+  if (c.stop_1 == Unset_Position) c.stop_1 = last_of(seq_1);
+  if (c.start_2 == Unset_Position) c.start_2 = first_of(seq_2);
+  if (c.stop_2 == Unset_Position) c.stop_2 = last_of(seq_2);
+  if (c.start_1 >= c.stop_1 || c.start_2 >= c.stop_2) refuse(INCONSISTENT_RANGE, places.range);
+
+  float mean = 0.0f, std_dev = 0.0f;
+  alignment_results::Alignment_Array_Access results;
+  if (model == Sequence_Model::DNA) {
+    const utils::Nucleic_Score_Matrix matrix = c.matrix_name.empty()
+                                                   ? utils::Default_Nucleic_Matrix(c.match_weight, c.mismatch_weight)
+                                                   : utils::Read_Nucleic_Matrix(c.matrix_name);
+    results = detail::align_windows<Nucleic>(seq_1.Nucleotides, seq_2.Nucleotides, matrix, c, places.nucleic,
+                                             &alignment_random::Shuffle_Nucleotides, mean, std_dev);
+  } else if (model == Sequence_Model::PROTEIN) {
+    const utils::Protein_Score_Matrix matrix =
+        c.matrix_name.empty() ? utils::Default_Protein_Matrix() : utils::Read_Protein_Matrix(c.matrix_name);
+    results = detail::align_windows<Protein>(seq_1.Amino_Acids, seq_2.Amino_Acids, matrix, c, places.protein,
+                                             &alignment_random::Shuffle_Amino_Acids, mean, std_dev);
+  } else {
+    refuse(sequence_specifications::NOT_IMPLEMENTED, places.rna);
+  }
+
+  for (std::int32_t k = results->first(); k <= results->last(); ++k) {
+    alignment_results::Alignment& r = *(*results)(k);
+    r.Quality_Mean = mean;
+    r.Quality_Std = std_dev;
+    if (std_dev != 0.0f) {
+      r.Quality_Z_Score = std::fabs(float(r.Quality) - mean) / std_dev;
+      r.Quality_Significance = alignment_random::Significance(r.Quality_Z_Score);
+    } else {
+      r.Quality_Z_Score = 0.0f;
+      r.Quality_Significance = 0.0f;
+    }
+  }
+  for (std::int32_t k = results->first(); k <= results->last(); ++k) {
+    alignment_results::Alignment& r = *(*results)(k);
+    r.Name_1 = strlib::Copy_String(seq_1.Identifier, std::move(r.Name_1));
+    r.Name_2 = strlib::Copy_String(seq_2.Identifier, std::move(r.Name_2));
+    r.Strand_1 = sequence_specifications::Strand::WATSON;
+    r.Strand_2 = sequence_specifications::Strand::WATSON;
+    r.Model = seq_1.Model;
+    r.Matrix_Name = strlib::Copy_Non_Empty(c.matrix_name, std::move(r.Matrix_Name));
+  }
+  return results;
 }
 
 }  // namespace sequence_alignment::kernel

@@ -6,15 +6,31 @@ namespace sequence_alignment::local {
 
 namespace {
 
-using Nucleic = kernel::Alphabet<sequence_specifications::Nucleotide, sequence_specifications::Nucleotide_Count,
-                                 &sequence_specifications::Nucleotide_Image>;
-using Protein = kernel::Alphabet<sequence_specifications::Amino_Acid, sequence_specifications::Amino_Acid_Count,
-                                 &sequence_specifications::Amino_Acid_Image>;
+using kernel::Nucleic;
+using kernel::Protein;
 
 constexpr kernel::Instance nucleic_instance{&INTERNAL_ERROR, "sequence_alignment-local", 735};
 constexpr kernel::Instance protein_instance{&INTERNAL_ERROR, "sequence_alignment-local", 743};
 
+constexpr kernel::Driver_Places places{"sequence_alignment-local", 768, 790, 775, 783, 798, 984,
+                                       nucleic_instance, protein_instance};
+
 }  // namespace
+
+alignment_results::Alignment_Array_Access Align_Local(
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_1,
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_2, std::int32_t start_1,
+    std::int32_t stop_1, std::int32_t start_2, std::int32_t stop_2, strlib::Plain_View matrix_name,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, std::int32_t similarity_threshold, std::int32_t randomization,
+    std::int32_t /* preserve: accepted, without effect */) {
+  return kernel::Drive(seq_1, seq_2,
+                       {start_1, stop_1, start_2, stop_2, matrix_name, match_weight, mismatch_weight, gap_weight,
+                        gap_length_weight, backward, building, optimize, false, false, similarity_threshold,
+                        randomization},
+                       places);
+}
 
 alignment_results::Alignment_Array_Access Compute_Local_Alignments_Nucleic(
     Nucleotide_Window codes_1, Nucleotide_Window codes_2, const utils::Nucleic_Score_Matrix& matrix,
