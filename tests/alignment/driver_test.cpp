@@ -298,6 +298,17 @@ TEST(Randomisation, SumsBeyond32Bits) {
   EXPECT_GT((*results)(1)->Quality_Mean, 2500.0f);
 }
 
+TEST(Randomisation, SumsBeyond64BitsAreRefused) {
+  // Ten rounds scoring 10^9 each: the squares add up beyond 2^63.
+  const SEQUENCE_DATA a = sequence(Sequence_Model::DNA, std::string(10, 'A'), "a");
+  Call c;
+  c.match = 100000000;
+  c.randomization = 10;
+  EXPECT_EQ(test_support::raised([&] { run(false, a, a, c); }), "CONSTRAINT_ERROR randomisation sums beyond 64 bits");
+  c.randomization = 9;
+  EXPECT_EQ((*run(false, a, a, c))(1)->Quality_Mean, 1e9f);
+}
+
 TEST(Randomisation, EqualShuffledScoresGiveNoZScore) {
   // Shuffling a run of one letter changes nothing.
   const SEQUENCE_DATA a = sequence(Sequence_Model::DNA, "ACGTAAAT", "a");

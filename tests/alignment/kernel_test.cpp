@@ -175,8 +175,11 @@ std::int64_t text_score(Method method, const Alignment& r, const Window<Code>& a
     }
   }
   if (method == Method::LOCAL) {
-    EXPECT_EQ(r.Stop_1, i - 1);
-    EXPECT_EQ(r.Stop_2, j - 1);
+    // The last step's cell: the last pair when the path ends with one.
+    if (!runs.empty() && runs.back().kind == 'P') {
+      EXPECT_EQ(r.Stop_1, i - 1);
+      EXPECT_EQ(r.Stop_2, j - 1);
+    }
   } else {
     EXPECT_EQ(r.Start_1, a.first);
     EXPECT_EQ(r.Start_2, b.first);
@@ -226,8 +229,11 @@ Window<Code> random_window(std::mt19937& random, int codes_used) {
 // textbook score, the score of its own texts and the score-only pass.
 // Scale multiplies every weight and matrix value: large enough, the scores
 // no longer fit the 32-bit working range of the kernels and take 64 bits.
+// Rewarding lets gap positions add to the score and gaps cost nothing (for
+// the local and the charged-ends global method).
 template <class Code, int Size, class Matrix>
-void check_random_couples(std::uint32_t seed, int couples, Matrix (*built_in)(), std::int32_t scale = 1) {
+void check_random_couples(std::uint32_t seed, int couples, Matrix (*built_in)(), std::int32_t scale = 1,
+                          bool rewarding = false) {
   std::mt19937 random(seed);
   for (int couple = 0; couple < couples; ++couple) {
     const int codes_used = couple % 2 ? 4 : Size;
@@ -240,13 +246,24 @@ void check_random_couples(std::uint32_t seed, int couples, Matrix (*built_in)(),
     Settings s;
     do {
       s.gap = std::uniform_int_distribution<int>(-12, 0)(random);
-      s.gap_length = std::uniform_int_distribution<int>(-4, 0)(random);
-    } while (s.gap + s.gap_length == 0);
+      s.gap_length = std::uniform_int_distribution<int>(-4, rewarding ? 6 : 0)(random);
+    } while (s.gap + s.gap_length == 0 && !rewarding);
     s.gap *= scale;
     s.gap_length *= scale;
     s.backward = Backward_Mode(std::uniform_int_distribution<int>(0, 5)(random));
     for (Method method : {Method::LOCAL, Method::GLOBAL_WEIGHTED_ENDS, Method::GLOBAL_FREE_ENDS}) {
-      const std::int64_t expected = textbook_score(method, a.codes, b.codes, matrix, s.gap, s.gap_length);
+      if (rewarding && method == Method::GLOBAL_FREE_ENDS) continue;
+      // Rewarding gaps can make a local alignment end on a gap beside the
+      // last column or row, which the kernels' backward boundaries exclude
+      // and the forward recurrences allow; on the reversed windows the
+      // forward recurrences are the kernels' backward ones. (Global ends
+      // are whole-window either way.)
+      const auto reversed = [&](std::vector<Code> codes) {
+        if (rewarding && method == Method::LOCAL) std::reverse(codes.begin(), codes.end());
+        return codes;
+      };
+      const std::int64_t expected =
+          textbook_score(method, reversed(a.codes), reversed(b.codes), matrix, s.gap, s.gap_length);
       SCOPED_TRACE(std::string(name(method)) + ", couple " + std::to_string(couple) + ", G " +
                    std::to_string(s.gap) + ", L " + std::to_string(s.gap_length));
       EXPECT_EQ(quality_only(method, a, b, matrix, s), expected);
@@ -311,6 +328,11 @@ TEST(KernelOracle, LargeWeightsAgreeWithTheTextbook) {
   const auto small_dna = [] { return utils::Default_Nucleic_Matrix(5, -4); };
   check_random_couples<Nucleotide, 15, Nucleic_Score_Matrix>(99, 60, +small_dna, 1 << 22);
   check_random_couples<Amino_Acid, 24, Protein_Score_Matrix>(98, 60, &utils::Default_Protein_Matrix, 1 << 22);
+}
+
+TEST(KernelOracle, RewardingGapPositionsAgreeWithTheTextbook) {
+  check_random_couples<Nucleotide, 15, Nucleic_Score_Matrix>(31, 200, &default_dna, 1, true);
+  check_random_couples<Amino_Acid, 24, Protein_Score_Matrix>(32, 200, &utils::Default_Protein_Matrix, 1, true);
 }
 
 TEST(KernelOracle, ScoresBeyond32BitsAreRefused) {
@@ -400,6 +422,19 @@ TEST(LocalKernel, ShortAndLargeKeeping) {
   s.optimize = Optimize_Mode::LARGE;
   EXPECT_EQ(summaries(align(Method::LOCAL, a, b, m, s)),
             (std::vector<std::string>{"TTTT/TTTT Q20 L4 G0/0 M4/0 C4 4-7 4-7 DVH"}));
+}
+
+TEST(LocalKernel, StartCellReachedByAFreeGapBeginsWithIt) {
+  // Gaps cost nothing: from (1, 1), A/G, the best is the free gap over G
+  // and then A/A C/C, as good as starting at (1, 2).
+  Settings s;
+  s.gap = 0;
+  s.gap_length = 0;
+  s.building = Building_Mode::ALL_FIRSTS;
+  const auto results = align(Method::LOCAL, dna("AC"), dna("GAC"), default_dna(), s);
+  EXPECT_EQ(summaries(results), (std::vector<std::string>{"AC/AC Q200 L2 G0/0 M2/0 C2 1-2 2-3 DVH",
+                                                          ".AC/GAC Q200 L3 G1/1 M2/0 C2 1-2 1-3 DVH"}));
+  EXPECT_FLOAT_EQ((*results)(2)->Ratio, 100.0f);
 }
 
 TEST(LocalKernel, SimilarityThreshold) {
