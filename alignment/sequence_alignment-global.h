@@ -5,6 +5,7 @@
 
 #include "alignment_results.h"
 #include "platform/exceptions.h"
+#include "sequence_alignment-utils.h"
 #include "sequence_alignment.h"
 #include "sequence_specifications-basic.h"
 #include "strlib.h"
@@ -22,5 +23,31 @@ alignment_results::Alignment_Array_Access Align_Global(
     std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
     Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold,
     std::int32_t randomization, std::int32_t preserve);
+
+using Nucleotide_Window = utils::Code_Window<sequence_specifications::Nucleotide>;
+using Amino_Acid_Window = utils::Code_Window<sequence_specifications::Amino_Acid>;
+
+// The best end-to-end alignments of two windows (each at least 2 residues,
+// at most 65535: longer ones raise STORAGE_ERROR); End_Weight false makes
+// end gaps free.
+alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
+    Nucleotide_Window codes_1, Nucleotide_Window codes_2, const utils::Nucleic_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold);
+alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
+    Amino_Acid_Window codes_1, Amino_Acid_Window codes_2, const utils::Protein_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold);
+
+// The Quality of the kernels' results, computed without flags, planes or
+// paths (for the randomisation rounds).
+std::int32_t Global_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,
+                                    const utils::Nucleic_Score_Matrix& matrix, std::int32_t gap_weight,
+                                    std::int32_t gap_length_weight, bool end_weight);
+std::int32_t Global_Quality_Protein(Amino_Acid_Window codes_1, Amino_Acid_Window codes_2,
+                                    const utils::Protein_Score_Matrix& matrix, std::int32_t gap_weight,
+                                    std::int32_t gap_length_weight, bool end_weight);
 
 }  // namespace sequence_alignment::global

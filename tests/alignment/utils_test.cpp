@@ -18,14 +18,7 @@ using sequence_specifications::Nucleotide;
 
 namespace {
 
-std::string raised(auto&& f) {
-  try {
-    f();
-  } catch (const platform::Error& e) {
-    return std::string(e.name()) + " " + e.message();
-  }
-  return "nothing raised";
-}
+using test_support::raised;
 
 Path make_path(std::vector<Path_Step> steps) {
   return Path::copy_of(steps.data(), std::int64_t(steps.size()), 1);

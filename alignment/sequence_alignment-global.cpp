@@ -1,0 +1,71 @@
+#include "sequence_alignment-global.h"
+
+#include "sequence_alignment-kernel.h"
+
+namespace sequence_alignment::global {
+
+namespace {
+
+using kernel::Nucleic;
+using kernel::Protein;
+
+constexpr kernel::Instance nucleic_instance{&INTERNAL_ERROR, "sequence_alignment-global", 897};
+constexpr kernel::Instance protein_instance{&INTERNAL_ERROR, "sequence_alignment-global", 905};
+
+constexpr kernel::Driver_Places places{"sequence_alignment-global", 930, 952, 937, 945, 960, 1152,
+                                       nucleic_instance, protein_instance};
+
+}  // namespace
+
+alignment_results::Alignment_Array_Access Align_Global(
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_1,
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_2, std::int32_t start_1,
+    std::int32_t stop_1, std::int32_t start_2, std::int32_t stop_2, strlib::Plain_View matrix_name,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold,
+    std::int32_t randomization, std::int32_t /* preserve: accepted, without effect */) {
+  return kernel::Drive(seq_1, seq_2,
+                       {start_1, stop_1, start_2, stop_2, matrix_name, match_weight, mismatch_weight, gap_weight,
+                        gap_length_weight, backward, building, optimize, true, end_weight, similarity_threshold,
+                        randomization},
+                       places);
+}
+
+alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
+    Nucleotide_Window codes_1, Nucleotide_Window codes_2, const utils::Nucleic_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold) {
+  return kernel::Compute_Alignments<Nucleic>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
+      {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
+      nucleic_instance);
+}
+
+alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
+    Amino_Acid_Window codes_1, Amino_Acid_Window codes_2, const utils::Protein_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold) {
+  return kernel::Compute_Alignments<Protein>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
+      {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
+      protein_instance);
+}
+
+std::int32_t Global_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,
+                                    const utils::Nucleic_Score_Matrix& matrix, std::int32_t gap_weight,
+                                    std::int32_t gap_length_weight, bool end_weight) {
+  return kernel::Compute_Quality<Nucleic>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight});
+}
+
+std::int32_t Global_Quality_Protein(Amino_Acid_Window codes_1, Amino_Acid_Window codes_2,
+                                    const utils::Protein_Score_Matrix& matrix, std::int32_t gap_weight,
+                                    std::int32_t gap_length_weight, bool end_weight) {
+  return kernel::Compute_Quality<Protein>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight});
+}
+
+}  // namespace sequence_alignment::global

@@ -1,0 +1,73 @@
+#include "sequence_alignment-local.h"
+
+#include "sequence_alignment-kernel.h"
+
+namespace sequence_alignment::local {
+
+namespace {
+
+using kernel::Nucleic;
+using kernel::Protein;
+
+constexpr kernel::Instance nucleic_instance{&INTERNAL_ERROR, "sequence_alignment-local", 735};
+constexpr kernel::Instance protein_instance{&INTERNAL_ERROR, "sequence_alignment-local", 743};
+
+constexpr kernel::Driver_Places places{"sequence_alignment-local", 768, 790, 775, 783, 798, 984,
+                                       nucleic_instance, protein_instance};
+
+}  // namespace
+
+alignment_results::Alignment_Array_Access Align_Local(
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_1,
+    const sequence_specifications::basic::SEQUENCE_DATA& seq_2, std::int32_t start_1,
+    std::int32_t stop_1, std::int32_t start_2, std::int32_t stop_2, strlib::Plain_View matrix_name,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, std::int32_t similarity_threshold, std::int32_t randomization,
+    std::int32_t /* preserve: accepted, without effect */) {
+  return kernel::Drive(seq_1, seq_2,
+                       {start_1, stop_1, start_2, stop_2, matrix_name, match_weight, mismatch_weight, gap_weight,
+                        gap_length_weight, backward, building, optimize, false, false, similarity_threshold,
+                        randomization},
+                       places);
+}
+
+alignment_results::Alignment_Array_Access Compute_Local_Alignments_Nucleic(
+    Nucleotide_Window codes_1, Nucleotide_Window codes_2, const utils::Nucleic_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, std::int32_t similarity_threshold) {
+  return kernel::Compute_Alignments<Nucleic>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
+      {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
+      nucleic_instance);
+}
+
+alignment_results::Alignment_Array_Access Compute_Local_Alignments_Protein(
+    Amino_Acid_Window codes_1, Amino_Acid_Window codes_2, const utils::Protein_Score_Matrix& matrix,
+    std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
+    std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
+    Optimize_Mode optimize, std::int32_t similarity_threshold) {
+  return kernel::Compute_Alignments<Protein>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
+      {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
+      protein_instance);
+}
+
+std::int32_t Local_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,
+                                   const utils::Nucleic_Score_Matrix& matrix, std::int32_t gap_weight,
+                                   std::int32_t gap_length_weight) {
+  return kernel::Compute_Quality<Nucleic>({codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false});
+}
+
+std::int32_t Local_Quality_Protein(Amino_Acid_Window codes_1, Amino_Acid_Window codes_2,
+                                   const utils::Protein_Score_Matrix& matrix, std::int32_t gap_weight,
+                                   std::int32_t gap_length_weight) {
+  return kernel::Compute_Quality<Protein>({codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false});
+}
+
+std::int32_t Maximum_Of_Three(std::int32_t a, std::int32_t b, std::int32_t c) noexcept {
+  return std::max(a, std::max(b, c));
+}
+
+}  // namespace sequence_alignment::local

@@ -1,0 +1,69 @@
+// The randomisation rounds scored several at once, one per vector lane,
+// against the score-only pass of each couple alone.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "sequence_alignment-kernel.h"
+
+using namespace sequence_alignment;
+using namespace sequence_alignment::kernel;
+
+namespace {
+
+template <class A>
+void check_lanes(std::uint32_t seed, int trials) {
+  using Code = typename A::code_type;
+  std::mt19937 random(seed);
+  for (int trial = 0; trial < trials; ++trial) {
+    std::uniform_int_distribution<int> length(1, 40), code(0, A::size - 1), value(-9, 9);
+    std::vector<Code> a(std::size_t(length(random)));
+    for (Code& x : a) x = Code(code(random));
+    const std::int32_t len2 = length(random);
+    std::vector<std::vector<Code>> b(8, std::vector<Code>(std::size_t(len2)));
+    for (auto& w : b) {
+      for (Code& x : w) x = Code(code(random));
+    }
+    typename A::matrix_type matrix;
+    for (auto& row : matrix) {
+      for (auto& v : row) v = value(random);
+    }
+    // Gap weights of either sign: the rows of the lanes follow the same
+    // rules as the scalar pass, openings that reward included.
+    const std::int32_t gap = std::uniform_int_distribution<int>(-12, 3)(random);
+    const std::int32_t gap_length = std::uniform_int_distribution<int>(-4, 1)(random);
+    const Code_Window<Code> w1{a.data(), 7, std::int32_t(7 + a.size() - 1)};
+    std::vector<const Code*> windows;
+    for (const auto& w : b) windows.push_back(w.data());
+    for (int method = 0; method < 3; ++method) {
+      const bool global = method > 0, end_weight = method == 1;
+      SCOPED_TRACE("trial " + std::to_string(trial) + ", method " + std::to_string(method));
+      ASSERT_TRUE(detail::scores_fit_32_bits(matrix, w1.length(), len2, gap, gap_length));
+      const lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, global, end_weight};
+      std::vector<std::int32_t> storage(lanes::storage_size<A, 8>(len2));
+      std::int64_t four[4], eight[8];
+      lanes::qualities_4<A>(couples, storage.data(), four);
+      const bool wide = __builtin_cpu_supports("avx2");
+      if (wide) lanes::qualities_8<A>(couples, storage.data(), eight);
+      for (int lane = 0; lane < 8; ++lane) {
+        const Problem<A> one{w1, {b[std::size_t(lane)].data(), 1, len2}, &matrix, gap, gap_length, global, end_weight};
+        const std::int32_t expected = Compute_Quality<A>(one);
+        if (lane < 4) {
+          EXPECT_EQ(four[lane], expected) << "lane " << lane;
+        }
+        if (wide) {
+          EXPECT_EQ(eight[lane], expected) << "lane " << lane;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST(RandomisationLanes, AgreeWithTheScoreOnlyPass) {
+  check_lanes<Nucleic>(5, 150);
+  check_lanes<Protein>(6, 150);
+}
