@@ -105,6 +105,20 @@ TEST(ZarnProgram, ListAndPositionsFiles) {
              "list_positions", {{"pairs.aln", ".aln"}, {"pairs.sim", ".sim"}});
 }
 
+TEST(ZarnProgram, SeveralResultsOfOneCouple) {
+  Work_Folder work;
+  for (const char* name : {"three.fa", "one.fa"}) {
+    fs::copy_file(test_support::fixture(std::string("zarn/") + name), work / name);
+  }
+  work.write("short.lst", "three.fa\none.fa\n");
+  work.write("repeats.txt",
+             "three W 1 16 one W 1 4\n"  // three best start cells
+             "three W 1 6 one W 1 4\n");
+  expect_run(work, {"-LOCAL", "-BUILDING", "All_first", "-LIST", "short.lst", "-POSITIONS",
+                    "repeats.txt", "-RESULTS", "-SUMMARY"},
+             "repeats", {{"repeats.aln", ".aln"}, {"repeats.sim", ".sim"}});
+}
+
 TEST(ZarnProgram, MinimaFilterOnlyTheSummaryFile) {
   Work_Folder work;
   work.write("minima.txt",
