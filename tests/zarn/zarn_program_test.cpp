@@ -195,6 +195,11 @@ TEST(ZarnProgram, FailuresAreExplained) {
   work.write("one.txt", "dna_1 W 1 100 dna_2 W 1 100\n");
   work.write("mixed.lst", "dna_1.fa\nprotein_1.fa\n");
   work.write("short.txt", "dna_1 W 1 15 dna_2 W 1 15\n");
+  work.write("colon.txt", "dna_1 W:10 200 dna_2 W 1 10\n");
+  work.write("blank.txt", "\ndna_1 W 1 10 dna_2 W 1 10\n");
+  work.write("comment.txt", "# a note\n");
+  work.write("strand_last.txt", "dna_1 W\n");
+  work.write("no_entries.lst", "# nothing to read\n");
   const Arguments cases[] = {
       {},
       {"-S1", "dna_1.fa"},
@@ -214,6 +219,13 @@ TEST(ZarnProgram, FailuresAreExplained) {
       {"-LIST", "mixed.lst", "-POSITIONS", "one.txt"},
       // A window shrunk to nothing prints nothing at all.
       {"-LIST", "seqs.lst", "-POSITIONS", "short.txt", "-ADJUST", "-10"},
+      // Malformed positions lines.
+      {"-LIST", "seqs.lst", "-POSITIONS", "colon.txt"},
+      {"-LIST", "seqs.lst", "-POSITIONS", "blank.txt"},
+      {"-LIST", "seqs.lst", "-POSITIONS", "comment.txt"},
+      {"-LIST", "seqs.lst", "-POSITIONS", "strand_last.txt"},
+      // Without any sequence every positions line is passed over.
+      {"-LIST", "no_entries.lst", "-POSITIONS", "colon.txt", "-SUMMARY"},
   };
   std::string all;
   for (const Arguments& arguments : cases) {
