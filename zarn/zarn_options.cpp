@@ -118,10 +118,9 @@ Result value_word(const std::string& value, const Value_Word<Result> (&rows)[N],
   platform::raise(INVALID_DATA, key);
 }
 
-bool not_a_number(const platform::Error& e) {
-  // An empty or all-blank value is no number either.
-  return e.is(io_exceptions::DATA_ERROR) || e.is(io_exceptions::END_ERROR);
-}
+// Only a value that does not begin with a number gets the option's key; an
+// empty value's end error passes through as it is.
+bool not_a_number(const platform::Error& e) { return e.is(io_exceptions::DATA_ERROR); }
 
 std::int32_t integer_value(const std::string& value, const char* key) {
   try {

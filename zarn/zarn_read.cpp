@@ -142,7 +142,7 @@ std::int32_t position_field(std::string_view word, const char* key, std::int32_t
   try {
     return options_util::To_Integer(word);
   } catch (const platform::Error& e) {
-    if (e.is(io_exceptions::DATA_ERROR) || e.is(io_exceptions::END_ERROR)) {
+    if (e.is(io_exceptions::DATA_ERROR)) {
       platform::raise(zarn_options::INVALID_DATA, line_key(key, line_number));
     }
     throw;

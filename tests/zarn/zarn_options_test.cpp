@@ -268,8 +268,9 @@ TEST(ZarnOptions, RefusedValuesRaiseTheirKeys) {
       {{"-E1", "x"}, "ZARN_OPTIONS.INVALID_DATA O_Stop 1"},
       {{"-B2", "x"}, "ZARN_OPTIONS.INVALID_DATA O_Start 2"},
       {{"-E2", "x"}, "ZARN_OPTIONS.INVALID_DATA O_Stop 2"},
-      {{"-B1", ""}, "ZARN_OPTIONS.INVALID_DATA O_Start 1"},  // empty is no number either
-      {{"-E2", "  "}, "ZARN_OPTIONS.INVALID_DATA O_Stop 2"},
+      // Only a data error gets the key; an empty value's end error passes through.
+      {{"-B1", ""}, "IO_EXCEPTIONS.END_ERROR no number before the end of the text"},
+      {{"-E2", "  "}, "IO_EXCEPTIONS.END_ERROR no number before the end of the text"},
       {{"-B1", "99999999999"}, "ZARN_OPTIONS.INVALID_DATA O_Start 1"},
       {{"-MW", "x"}, "ZARN_OPTIONS.INVALID_DATA O_Match_Weight"},
       {{"-MATCH_WEIGHT", "x"}, "ZARN_OPTIONS.INVALID_DATA O_Match_Weight"},
