@@ -1,10 +1,13 @@
 // The aligner's process entry.
+#include "alignment_random.h"
 #include "platform/command_line.h"
 #include "platform/text_io.h"
 #include "zarn.h"
 
 int main(int argc, char** argv) {
   platform::set_command_line(argc, argv);
+  // Start-up of the randomisation unit: its generator is reset from the clock.
+  alignment_random::Program_Generator();
   zarn::zarn();
   try {
     platform::standard_output().flush();
