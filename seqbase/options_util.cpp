@@ -12,13 +12,6 @@ namespace {
 
 constexpr char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
-template <class Result>
-struct Word_Row {
-  const char* keyword;
-  std::int32_t minimum;
-  Result result;
-};
-
 constexpr Word_Row<Strand> strand_words[] = {
     {"WATSON", 1, Strand::WATSON},
     {"CRICK", 1, Strand::CRICK},
@@ -39,13 +32,10 @@ constexpr Word_Row<Sequence_Format> format_words[] = {
     {"GENBANK", 2, Sequence_Format::GENBANK},
 };
 
-// The first row whose keyword Word abbreviates gives the result.
 template <class Result, std::size_t N>
 Result convert(strlib::Plain_View word, const Word_Row<Result> (&rows)[N],
                const platform::Exception_Id& refused, int line) {
-  for (const Word_Row<Result>& row : rows) {
-    if (Is_Abbreviation(word, row.keyword, row.minimum)) return row.result;
-  }
+  if (const Result* found = Find_Word(word, rows)) return *found;
   platform::raise(refused, platform::place("options_util", line));
 }
 

@@ -2,6 +2,7 @@
 // numbers from text, upper case, base names of paths.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/exceptions.h"
@@ -16,6 +17,24 @@ inline constexpr platform::Exception_Id ARGUMENT_ERROR{"OPTIONS_UTIL.ARGUMENT_ER
 // Word has at least Min_Length and at most Keyword's length characters and
 // is a prefix of Keyword, case ignored.
 bool Is_Abbreviation(strlib::Plain_View word, strlib::Plain_View keyword, std::int32_t min_length);
+
+// A row of a word table: a keyword, its shortest accepted abbreviation and
+// what it stands for.
+template <class Result>
+struct Word_Row {
+  const char* keyword;
+  std::int32_t minimum;
+  Result result;
+};
+
+// The result of the first row whose keyword Word abbreviates; null when none.
+template <class Result, std::size_t N>
+const Result* Find_Word(strlib::Plain_View word, const Word_Row<Result> (&rows)[N]) {
+  for (const Word_Row<Result>& row : rows) {
+    if (Is_Abbreviation(word, row.keyword, row.minimum)) return &row.result;
+  }
+  return nullptr;
+}
 
 sequence_specifications::Strand To_Strand(strlib::Plain_View word);
 sequence_specifications::Sequence_Model To_Sequence_Model(strlib::Plain_View word);

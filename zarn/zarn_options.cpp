@@ -87,11 +87,7 @@ constexpr Keyword keywords[] = {
 };
 
 template <class Result>
-struct Value_Word {
-  const char* word;
-  std::int32_t minimum;
-  Result result;
-};
+using Value_Word = options_util::Word_Row<Result>;
 
 constexpr Value_Word<Building_Mode> building_words[] = {
     {"One", 1, Building_Mode::ONE},
@@ -112,9 +108,7 @@ constexpr Value_Word<Backward_Mode> backward_words[] = {
 
 template <class Result, std::size_t N>
 Result value_word(const std::string& value, const Value_Word<Result> (&rows)[N], const char* key) {
-  for (const Value_Word<Result>& row : rows) {
-    if (Is_Abbreviation(value, row.word, row.minimum)) return row.result;
-  }
+  if (const Result* found = options_util::Find_Word(value, rows)) return *found;
   platform::raise(INVALID_DATA, key);
 }
 
