@@ -1252,7 +1252,7 @@ inline alignment_results::Alignment_Array_Access Drive(const sequence_specificat
   const Sequence_Model model = seq_1.Model;
   if (model != seq_2.Model) refuse(INCONSISTENT_MODEL, places.models_differ);
   if (model == Sequence_Model::NO) refuse(sequence_specifications::NOT_IMPLEMENTED, places.model_no);
-  const bool nucleic = model == Sequence_Model::DNA || model == Sequence_Model::RNA;
+  const bool nucleic = sequence_specifications::Is_Nucleic(model);
   if (nucleic && (seq_1.Nucleotides.is_null() || seq_2.Nucleotides.is_null())) {
     refuse(INVALID_FORMAT, places.no_nucleotides);
   }

@@ -10,9 +10,6 @@ namespace {
   platform::raise(id, platform::place("sequence_specifications-basic", line));
 }
 
-bool nucleic(Sequence_Model model) {
-  return model == Sequence_Model::DNA || model == Sequence_Model::RNA;
-}
 
 // Reverses Items as positions of a sequence of N residues: position k goes
 // to N + 1 - k. In place when the bounds are 1..N; otherwise into a new
@@ -34,13 +31,13 @@ void reverse_positions(Array& items, std::int32_t n) {
 }  // namespace
 
 void SEQUENCE_DATA::Reverse_Sequence() {
-  if (!nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 83);
+  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 83);
   reverse_positions(Text, Length);
   reverse_positions(Nucleotides, Length);
 }
 
 void SEQUENCE_DATA::Complement_Sequence() {
-  if (!nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 126);
+  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 126);
   for (char& c : Text.span()) {
     switch (c) {
       case 'A': c = 'T'; break;
@@ -62,7 +59,7 @@ void SEQUENCE_DATA::Complement_Sequence() {
 }
 
 void SEQUENCE_DATA::Build_Nucleotides() {
-  if (!nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 141);
+  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 141);
   if (Text.length() == 0) return;
   Nucleotides = Nucleotide_Array::make(Text.first(), Text.last());
   try {
@@ -87,7 +84,7 @@ void SEQUENCE_DATA::Build_Amino_Acids() {
 
 void SEQUENCE_DATA::Build_Text() {
   if (Model == Sequence_Model::NO) refuse(NOT_IMPLEMENTED, 243);
-  if (nucleic(Model)) {
+  if (Is_Nucleic(Model)) {
     if (Nucleotides.length() == 0) return;
     Text = strlib::String_Pointer::make(Nucleotides.first(), Nucleotides.last());
     try {

@@ -24,6 +24,11 @@ enum class Sequence_Model : std::uint8_t { NO, DNA, RNA, PROTEIN };
 enum class Sequence_Format : std::uint8_t { PLAIN_ASCII, DNA_STRIDER, GCG, GENBANK, UNKNOWN };
 enum class Strand : std::uint8_t { WATSON, CRICK, BOTH };
 
+// DNA and RNA go together wherever a nucleic sequence is asked for.
+constexpr bool Is_Nucleic(Sequence_Model model) noexcept {
+  return model == Sequence_Model::DNA || model == Sequence_Model::RNA;
+}
+
 // Literal names, as printed.
 const char* Image(Sequence_Model value) noexcept;
 const char* Image(Sequence_Format value) noexcept;

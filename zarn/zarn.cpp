@@ -25,6 +25,7 @@ using alignment_results::Alignment_Array_Access;
 using sequence_alignment::Alignment_Method;
 using sequence_alignment::Unset_Position;
 using sequence_specifications::INVALID_STRAND;
+using sequence_specifications::Is_Nucleic;
 using sequence_specifications::Sequence_Model;
 using sequence_specifications::Strand;
 using sequence_specifications::basic::SEQUENCE_DATA;
@@ -39,9 +40,6 @@ constexpr const char* word_separators = " :.,?!";
   platform::raise(id, platform::place("zarn", line));
 }
 
-bool nucleic(Sequence_Model model) {
-  return model == Sequence_Model::DNA || model == Sequence_Model::RNA;
-}
 
 // WATSON requests run from low to high direct positions, CRICK ones from
 // high to low.
@@ -96,7 +94,9 @@ void check_models(const Sequence_Data_Array& sequences) {
   if (m == Sequence_Model::NO) raise_here(sequence_alignment::INCONSISTENT_MODEL, 198);
   for (std::int32_t k = sequences.first() + 1; k <= sequences.last(); ++k) {
     const Sequence_Model other = sequences(k).Model;
-    if (nucleic(m) && !nucleic(other)) raise_here(sequence_alignment::INCONSISTENT_MODEL, 191);
+    if (Is_Nucleic(m) && !Is_Nucleic(other)) {
+      raise_here(sequence_alignment::INCONSISTENT_MODEL, 191);
+    }
     if (m == Sequence_Model::PROTEIN && other != Sequence_Model::PROTEIN) {
       raise_here(sequence_alignment::INCONSISTENT_MODEL, 195);
     }

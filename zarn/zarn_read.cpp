@@ -13,6 +13,7 @@
 namespace zarn_read {
 
 using sequence_specifications::Sequence_Format;
+using sequence_specifications::Is_Nucleic;
 using sequence_specifications::Sequence_Model;
 using sequence_specifications::Strand;
 using sequence_specifications::basic::SEQUENCE_DATA;
@@ -20,9 +21,6 @@ using sequence_specifications::basic::Sequence_Data_Array;
 
 namespace {
 
-bool nucleic(Sequence_Model model) {
-  return model == Sequence_Model::DNA || model == Sequence_Model::RNA;
-}
 
 // The companion: the reverse complement of Seq, in its own storage, with
 // the mirror image of Seq's working range.
@@ -57,7 +55,7 @@ void read_one(strlib::Plain_View name, const strlib::String_Pointer& identifier,
     platform::Output_File& out = platform::standard_output();
     out.put_line("Sequence " + std::string(name.view()) + " has been read in format " +
                  sequence_specifications::Image(seq.Format));
-    if (nucleic(seq.Model)) {
+    if (Is_Nucleic(seq.Model)) {
       out.put_line("Length is" + platform::integer_image(seq.Nucleotides.length()) + " nucleotides.");
     } else if (seq.Model == Sequence_Model::PROTEIN) {
       out.put_line("Length is" + platform::integer_image(seq.Amino_Acids.length()) + " amino acids.");
