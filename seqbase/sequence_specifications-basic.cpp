@@ -42,6 +42,7 @@ void SEQUENCE_DATA::Complement_Sequence() {
     switch (c) {
       case 'A': c = 'T'; break;
       case 'T': c = 'A'; break;
+      case 'U': c = 'A'; break;  // as its code, that of T
       case 'C': c = 'G'; break;
       case 'G': c = 'C'; break;
       default: break;

@@ -113,12 +113,19 @@ TEST(SequenceRecord, Complement) {
   SEQUENCE_DATA s = dna("ACGTNUR");
   s.Nucleotides = codes({0, 1, 2, 3, 6, 14});
   s.Complement_Sequence();
-  EXPECT_EQ(s.Text.view(), "TGCANUR");
+  // U pairs as T does, as its code already shows.
+  EXPECT_EQ(s.Text.view(), "TGCANAR");
   EXPECT_EQ(values_of(s.Nucleotides), (std::vector<int>{1, 0, 3, 2, 6, 14}));
 
-  SEQUENCE_DATA lower = dna("acgt");
+  SEQUENCE_DATA lower = dna("acgtu");
   lower.Complement_Sequence();
-  EXPECT_EQ(lower.Text.view(), "acgt");
+  EXPECT_EQ(lower.Text.view(), "acgtu");
+
+  SEQUENCE_DATA rna = dna("AUGGCU");
+  rna.Model = Sequence_Model::RNA;
+  rna.Reverse_Sequence();
+  rna.Complement_Sequence();
+  EXPECT_EQ(rna.Text.view(), "AGCCAT");
 
   // Reverse then complement of AACG gives CGTT, whichever comes first.
   SEQUENCE_DATA a, b;
