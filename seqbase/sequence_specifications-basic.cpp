@@ -1,6 +1,8 @@
 #include "sequence_specifications-basic.h"
 
 #include <algorithm>
+#include <limits>
+#include <string>
 
 namespace sequence_specifications::basic {
 
@@ -123,7 +125,14 @@ void SEQUENCE_DATA::Clear() noexcept {
 
 Sequence_Data_Array::Sequence_Data_Array(std::int32_t first, std::int32_t last)
     : null_(false), first_(first) {
-  if (last >= first) items_.resize(std::size_t(std::int64_t(last) - first + 1));
+  if (last < first) return;
+  const std::int64_t count = std::int64_t(last) - first + 1;
+  // Its length must fit the 32-bit count that every caller reads.
+  if (count > std::numeric_limits<std::int32_t>::max()) {
+    platform::raise(standard::CONSTRAINT_ERROR,
+                    std::to_string(count) + " records: more than an array's length can count");
+  }
+  items_.resize(std::size_t(count));
 }
 
 char Strand_Letter(Strand item) noexcept {

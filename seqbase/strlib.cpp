@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <limits>
 #include <string>
 
 namespace strlib {
@@ -14,9 +16,32 @@ bool is_separator(char c, Plain_View separators) {
   return separators.view().find(c) != std::string_view::npos;
 }
 
+constexpr std::int64_t max_index = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t min_index = std::numeric_limits<std::int32_t>::min();
+
+// The length of a new string made of parts, refused before anything is
+// allocated when its bounds 1..length would not fit 32 bits.
+std::int32_t new_length(std::initializer_list<std::size_t> sizes) {
+  std::uint64_t total = 0;
+  for (std::size_t size : sizes) {
+    total += size;
+    if (total > std::uint64_t(max_index)) {
+      platform::raise(standard::CONSTRAINT_ERROR, platform::place(unit, __LINE__));
+    }
+  }
+  return std::int32_t(total);
+}
+
+// An index computed beyond the 32-bit bounds is refused, never wrapped.
+std::int32_t checked_index(std::int64_t index) {
+  if (index > max_index || index < min_index) {
+    platform::raise(standard::CONSTRAINT_ERROR, platform::place(unit, __LINE__));
+  }
+  return std::int32_t(index);
+}
+
 String_Pointer joined(std::string_view left, std::string_view right) {
-  String_Pointer result =
-      String_Pointer::make(1, std::int32_t(std::int64_t(left.size()) + std::int64_t(right.size())));
+  String_Pointer result = String_Pointer::make(1, new_length({left.size(), right.size()}));
   if (!left.empty()) std::memcpy(result.data(), left.data(), left.size());
   if (!right.empty()) std::memcpy(result.data() + left.size(), right.data(), right.size());
   return result;
@@ -128,8 +153,7 @@ std::size_t offset_in(const String_Pointer& s, std::int32_t i) {
 }
 
 String_Pointer three_parts(std::string_view a, std::string_view b, std::string_view c) {
-  String_Pointer result = String_Pointer::make(
-      1, std::int32_t(std::int64_t(a.size()) + std::int64_t(b.size()) + std::int64_t(c.size())));
+  String_Pointer result = String_Pointer::make(1, new_length({a.size(), b.size(), c.size()}));
   char* out = result.data();
   for (std::string_view part : {a, b, c}) {
     if (!part.empty()) std::memcpy(out, part.data(), part.size());
@@ -235,22 +259,25 @@ String_Pointer Concat(const String_Pointer& left, Plain_View right) {
 
 std::int32_t Next_Word(Plain_View source, String_Pointer& word, std::int32_t from,
                        Plain_View separators) {
-  if (from < source.first() || from > source.last()) {
+  if (source.empty() || from < source.first() || from > source.last()) {
     platform::raise(INDEX_ERROR, platform::place(unit, 500));
   }
   // The new word is made before the old one goes, so that a Source seen in
-  // the old word's own storage is still readable.
+  // the old word's own storage is still readable; a Next beyond the 32-bit
+  // bounds is refused before either.
   std::int32_t p = from;
   const std::int32_t last = source.last();
   while (p < last && is_separator(source(p), separators)) ++p;
   if (is_separator(source(p), separators)) {
+    const std::int32_t next = checked_index(std::int64_t(last) + 1);
     word = String_Pointer::make(1, 0);
-    return std::int32_t(std::int64_t(last) + 1);
+    return next;
   }
   std::int32_t q = p;
   while (q < last && !is_separator(source(q + 1), separators)) ++q;
+  const std::int32_t next = checked_index(std::int64_t(q) + 1);
   word = joined(source.slice(p, q).view(), {});
-  return std::int32_t(std::int64_t(q) + 1);
+  return next;
 }
 
 void Move_Padded(std::span<char> target, Plain_View source) noexcept {
@@ -373,7 +400,9 @@ std::int32_t Backward_Index(Plain_View source, Plain_View pattern) {
   }
   const std::size_t at = backward_search(source.view(), pattern.view());
   if (at == absent) platform::raise(STRING_NOT_FOUND, platform::place(unit, 345));
-  return index_of(source, at);
+  // An empty Pattern is found after the last character, which may lie
+  // beyond the 32-bit bounds.
+  return checked_index(std::int64_t(source.first()) + std::int64_t(at));
 }
 
 std::int32_t Backward_Index(const String_Pointer& source, const String_Pointer& pattern) {
@@ -415,19 +444,21 @@ bool Contains(Plain_View source, const String_Pointer& pattern) {
 
 std::int32_t Previous_Word(Plain_View source, String_Pointer& word, std::int32_t from,
                            Plain_View separators) {
-  if (from < source.first() || from > source.last()) index_error(559);
+  if (source.empty() || from < source.first() || from > source.last()) index_error(559);
   // As in Next_Word, the new word is made before the old one goes.
   const std::int32_t first = source.first();
   std::int32_t r = from;
   while (r > first && is_separator(source(r), separators)) --r;
   if (is_separator(source(r), separators)) {
+    const std::int32_t next = checked_index(std::int64_t(first) - 1);
     word = String_Pointer::make(1, 0);
-    return std::int32_t(std::int64_t(first) - 1);
+    return next;
   }
   std::int32_t p = r;
   while (p > first && !is_separator(source(p - 1), separators)) --p;
+  const std::int32_t next = checked_index(std::int64_t(p) - 1);
   word = joined(source.slice(p, r).view(), {});
-  return std::int32_t(std::int64_t(p) - 1);
+  return next;
 }
 
 std::int32_t Previous_Word(const String_Pointer& source, String_Pointer& word,

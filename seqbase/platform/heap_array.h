@@ -9,8 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <span>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -37,10 +39,12 @@ class Heap_Array {
   Heap_Array& operator=(const Heap_Array&) = delete;
   ~Heap_Array() { release(); }
 
-  // A new array with bounds First..Last, every element zero.
+  // A new array with bounds First..Last, every element zero. More elements
+  // than a length can count raise CONSTRAINT_ERROR before any allocation.
   static Heap_Array make(std::int32_t first, std::int32_t last) {
     Heap_Array result;
     const std::int64_t count = last >= first ? std::int64_t(last) - first + 1 : 0;
+    if (count > max_length) too_long(first, last);
     const std::size_t bytes = sizeof(Header) + std::size_t(count) * sizeof(T);
     void* memory = nullptr;
     try {
@@ -57,6 +61,7 @@ class Heap_Array {
 
   // A new array with bounds First..First+size-1 holding a copy of Items.
   static Heap_Array copy_of(const T* items, std::int64_t size, std::int32_t first = 1) {
+    if (size > max_length || first + size - 1 > max_length) too_long(first, first + size - 1);
     Heap_Array result = make(first, std::int32_t(first + size - 1));
     if (size > 0) std::memcpy(result.data(), items, std::size_t(size) * sizeof(T));
     return result;
@@ -104,6 +109,13 @@ class Heap_Array {
     std::int32_t last;
   };
   static_assert(alignof(T) <= alignof(Header), "element alignment beyond the header's");
+
+  static constexpr std::int64_t max_length = std::numeric_limits<std::int32_t>::max();
+
+  [[noreturn]] static void too_long(std::int64_t first, std::int64_t last) {
+    raise(standard::CONSTRAINT_ERROR, "bounds " + std::to_string(first) + ".." +
+                                          std::to_string(last) + " beyond the 32-bit limits");
+  }
 
   void release() noexcept {
     if (block_) {
