@@ -29,11 +29,17 @@ std::string_view residues(const SEQUENCE_DATA& sequence, std::int64_t low, std::
   return {&sequence.Text(std::int32_t(low)), std::size_t(high - low + 1)};
 }
 
-std::string file_name(strlib::Plain_View base_name, const char* suffix) {
-  return std::string(base_name.view()) + suffix;
+}  // namespace
+
+std::string Fragment_File_Name(sequence_specifications::Sequence_Model model,
+                               strlib::Plain_View base_name) {
+  const bool protein = model == sequence_specifications::Sequence_Model::PROTEIN;
+  return std::string(base_name.view()) + (protein ? ".frgpep" : ".frgseq");
 }
 
-}  // namespace
+std::string GCG_File_Name(strlib::Plain_View base_name) {
+  return std::string(base_name.view()) + ".gcg";
+}
 
 void Put_Fragment(platform::Output_File& file, const SEQUENCE_DATA& sequence,
                   strlib::Plain_View base_name, std::int32_t line_length) {
@@ -55,7 +61,7 @@ void Write_Fragment(const SEQUENCE_DATA& sequence, strlib::Plain_View base_name,
   }
   Check_Working_Range(sequence);
   platform::Output_File file;
-  file.create(file_name(base_name, is_protein(sequence) ? ".frgpep" : ".frgseq"));
+  file.create(Fragment_File_Name(sequence.Model, base_name));
   Put_Fragment(file, sequence, base_name, line_length);
   file.close();
 }
@@ -106,7 +112,7 @@ void Put_GCG(platform::Output_File& file, const SEQUENCE_DATA& sequence,
 void Write_GCG(const SEQUENCE_DATA& sequence, strlib::Plain_View base_name) {
   Check_Working_Range(sequence);
   platform::Output_File file;
-  file.create(file_name(base_name, ".gcg"));
+  file.create(GCG_File_Name(base_name));
   Put_GCG(file, sequence, base_name, platform::clock());
   file.close();
 }

@@ -14,6 +14,11 @@ namespace brakto::output {
 
 using sequence_specifications::basic::SEQUENCE_DATA;
 
+// The names of the files the writers create for a record of Model.
+std::string Fragment_File_Name(sequence_specifications::Sequence_Model model,
+                               strlib::Plain_View base_name);
+std::string GCG_File_Name(strlib::Plain_View base_name);
+
 // Creates Base_Name.frgpep (protein) or Base_Name.frgseq (anything else):
 // "> " and the base name, then the residues in lines of Line_Length.
 // A Line_Length below 1 raises CONSTRAINT_ERROR before the file is made.

@@ -1,6 +1,8 @@
 #include "brakto.h"
 
 #include <new>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -8,6 +10,7 @@
 #include "brakto-output.h"
 #include "options_util.h"
 #include "platform/command_line.h"
+#include "platform/file_identity.h"
 #include "platform/text_io.h"
 #include "sequence_io.h"
 #include "strlib.h"
@@ -224,28 +227,73 @@ std::string eight_digits(std::int64_t value) {
   return text;
 }
 
-void write_windows(Settings& settings, SEQUENCE_DATA& sequence, SEQUENCE_DATA& protein) {
-  platform::Output_File& out = platform::standard_output();
-  const strlib::Plain_String base = options_util::Base_Name(settings.Output_Name);
-  // 64-bit arithmetic: a window or an overlap near the integer limits ends
-  // the loop instead of wrapping round.
+// Calls Visit (start, last) for each window in turn, until Visit returns
+// false or the windows end. 64-bit arithmetic: a window or an overlap near
+// the integer limits ends the loop instead of wrapping round.
+template <class Visit>
+void for_each_window(const Settings& settings, Visit visit) {
   std::int64_t l = settings.Begin_Position;
-  bool last_pass = false;
   for (;;) {
-    sequence.First = std::int32_t(l);
     std::int64_t last = l + settings.Window_Length - 1;
+    bool last_pass = false;
     if (last > settings.End_Position) {
       last = settings.End_Position;
       last_pass = true;
     }
+    if (!visit(l, last)) return;
+    l = last + 1 - settings.Window_Overlap;
+    if (last_pass || l < settings.Begin_Position || l > settings.End_Position) return;
+  }
+}
+
+void write_windows(Settings& settings, SEQUENCE_DATA& sequence, SEQUENCE_DATA& protein) {
+  platform::Output_File& out = platform::standard_output();
+  const strlib::Plain_String base = options_util::Base_Name(settings.Output_Name);
+  for_each_window(settings, [&](std::int64_t l, std::int64_t last) {
+    sequence.First = std::int32_t(l);
     sequence.Last = std::int32_t(last);
     const std::string name = base.chars + "_" + eight_digits(l);
     out.put_line("Build " + name + " from" + platform::integer_image(sequence.First) + " to" +
                  platform::integer_image(sequence.Last));
     write_pass(settings, sequence, protein, name);
-    l = last + 1 - settings.Window_Overlap;
-    if (last_pass || l < settings.Begin_Position || l > settings.End_Position) break;
+    return true;
+  });
+}
+
+// Before any file is made: no output file may be the sequence file itself,
+// whatever the paths that name them.
+void refuse_output_over_input(const Settings& settings, const SEQUENCE_DATA& sequence) {
+  const std::optional<platform::File_Identity> input =
+      platform::file_identity(settings.Sequence_File.view());
+  if (!input) return;
+  auto check = [&](strlib::Plain_View pass_name) {
+    std::string file;
+    switch (settings.Output_Format) {
+      case Output_Kind::Fragment_Output:
+        file = output::Fragment_File_Name(sequence.Model, pass_name);
+        break;
+      case Output_Kind::Protein_Fragment_Output:
+        file = output::Fragment_File_Name(Sequence_Model::PROTEIN, pass_name);
+        break;
+      case Output_Kind::GCG_Output:
+      case Output_Kind::Protein_GCG_Output:
+        file = output::GCG_File_Name(pass_name);
+        break;
+    }
+    const std::optional<platform::File_Identity> target = platform::file_identity(file);
+    if (target && *target == *input) platform::raise(OUTPUT_IS_INPUT, file);
+  };
+  const strlib::Plain_String base = options_util::Base_Name(settings.Output_Name);
+  if (settings.Window_Length < 1) {
+    check(base);
+    return;
   }
+  for_each_window(settings, [&](std::int64_t l, std::int64_t) {
+    // The run itself stops at a start that no file name can hold.
+    if (l < 0 || l > 99999999) return false;
+    check(base.chars + "_" + eight_digits(l));
+    return true;
+  });
 }
 
 void run(Settings& settings) {
@@ -275,6 +323,7 @@ void run(Settings& settings) {
     settings.End_Position = sequence.Last;
   }
 
+  refuse_output_over_input(settings, sequence);
   if (settings.Mutations >= 1) edit::Mutate(sequence, settings.Mutations, settings.Seed);
 
   if (settings.Window_Length >= 1) {
@@ -317,6 +366,8 @@ void report(platform::Output_File& out, const platform::Error& e) {
   } else if (e.is(OUT_OF_SEQUENCE)) {
     out.put_line("Dans un intervalle, la position donnee est hors de");
     out.put_line("de la sequence");
+  } else if (e.is(OUTPUT_IS_INPUT)) {
+    out.put_line("Le fichier de sortie " + e.message() + " remplacerait le fichier d'entree");
   } else {
     out.put_line(e.name());
     out.put_line(e.message());
@@ -326,16 +377,24 @@ void report(platform::Output_File& out, const platform::Error& e) {
 
 }  // namespace
 
-void Brakto() {
+void Brakto() noexcept {
   platform::Output_File& out = platform::standard_output();
-  out.put_line("Command: " + platform::command_name());
-  Settings settings;
   try {
-    run(settings);
-  } catch (const platform::Error& e) {
-    report(out, e);
-  } catch (const std::bad_alloc&) {
-    report(out, platform::Error(standard::STORAGE_ERROR, "heap exhausted"));
+    try {
+      out.put_line("Command: " + platform::command_name());
+      Settings settings;
+      run(settings);
+    } catch (const platform::Error& e) {
+      report(out, e);
+    } catch (const std::bad_alloc&) {
+      report(out, platform::Error(standard::STORAGE_ERROR, "heap exhausted"));
+    } catch (const std::length_error&) {
+      report(out, platform::Error(standard::STORAGE_ERROR, "heap exhausted"));
+    } catch (...) {
+      report(out, platform::Error(PROGRAM_ERROR, ""));
+    }
+  } catch (...) {
+    // The report itself failed (no memory left to build it): nobody is left to tell.
   }
 }
 

@@ -12,6 +12,8 @@ namespace brakto {
 inline constexpr platform::Exception_Id INVALID_POSITION{"BRAKTO.INVALID_POSITION"};
 inline constexpr platform::Exception_Id INVALID_COUPLE{"BRAKTO.INVALID_COUPLE"};
 inline constexpr platform::Exception_Id OUT_OF_SEQUENCE{"BRAKTO.OUT_OF_SEQUENCE"};
+// An output file would replace the sequence file; the message is its name.
+inline constexpr platform::Exception_Id OUTPUT_IS_INPUT{"BRAKTO.OUTPUT_IS_INPUT"};
 
 // One couple of positions, Stop never below Start.
 struct Position_Couple {
@@ -52,8 +54,11 @@ class Couple_List {
 // lies within the bounds of Text, so that no operation reads outside it.
 void Check_Working_Range(const sequence_specifications::basic::SEQUENCE_DATA& sequence);
 
+// What escapes the run-time's own exceptions (never expected).
+inline constexpr platform::Exception_Id PROGRAM_ERROR{"PROGRAM_ERROR"};
+
 // The main procedure: reads its work from the process's command line and
-// reports everything, failures included, on standard output.
-void Brakto();
+// reports everything, failures included, on standard output. Nothing escapes.
+void Brakto() noexcept;
 
 }  // namespace brakto

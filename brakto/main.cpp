@@ -5,6 +5,7 @@
 
 int main(int argc, char** argv) {
   platform::set_command_line(argc, argv);
+  platform::ignore_broken_pipe();
   brakto::Brakto();
   try {
     platform::standard_output().flush();

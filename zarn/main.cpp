@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv) {
   platform::set_command_line(argc, argv);
+  platform::ignore_broken_pipe();
   // Start-up of the randomisation unit: its generator is reset from the clock.
   alignment_random::Program_Generator();
   zarn::zarn();

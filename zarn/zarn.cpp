@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "alignment_results.h"
 #include "options_util.h"
+#include "platform/file_identity.h"
 #include "sequence_alignment-global.h"
 #include "sequence_alignment-local.h"
 #include "sequence_alignment-print.h"
@@ -34,6 +39,7 @@ using sequence_specifications::basic::Sequence_Data_Array;
 namespace {
 
 constexpr std::size_t positions_buffer_size = 1024;
+constexpr std::size_t list_buffer_size = 1024;
 constexpr const char* word_separators = " :.,?!";
 
 [[noreturn]] void raise_here(const platform::Exception_Id& id, int line) {
@@ -103,9 +109,61 @@ void check_models(const Sequence_Data_Array& sequences) {
   }
 }
 
+// The sequence files that a list file names: the first word of each data
+// line, the lines read as the list reader reads them. A list that is not a
+// plain file (a pipe) cannot be read a second time and gives none.
+std::vector<std::string> listed_files(const std::string& list_name) {
+  std::vector<std::string> names;
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(list_name, ignored)) return names;
+  try {
+    platform::Input_File list;
+    list.open(list_name);
+    std::array<char, list_buffer_size> buffer;
+    while (!list.end_of_file()) {
+      const std::string_view line = list.get_line(buffer);
+      const std::size_t p = line.find_first_not_of(' ');
+      if (p == std::string_view::npos || line[p] == '#') continue;
+      names.emplace_back(line.substr(p, line.find(' ', p) - p));
+    }
+  } catch (const platform::Error&) {
+    // Gone or unreadable since it was read: what was found is all there is.
+  }
+  return names;
+}
+
+// Every file the run reads: sequence files, list file, positions file and
+// score-matrix file.
+std::vector<platform::File_Identity> input_files(const zarn_options::Options_Record& o) {
+  std::vector<std::string> names;
+  if (strlib::String_Length(o.List_File) != 0) {
+    names.emplace_back(o.List_File.view());
+    for (std::string& listed : listed_files(names.back())) names.push_back(std::move(listed));
+  } else {
+    names.emplace_back(o.Name_1.view());
+    names.emplace_back(o.Name_2.view());
+  }
+  if (o.Positions_Given) names.emplace_back(o.Positions_File.view());
+  if (strlib::String_Length(o.Matrix_Name) != 0) names.emplace_back(o.Matrix_Name.view());
+  std::vector<platform::File_Identity> identities;
+  for (const std::string& name : names) {
+    if (const auto identity = platform::file_identity(name)) identities.push_back(*identity);
+  }
+  return identities;
+}
+
+// An output file that is one of the inputs, whatever the paths, is refused
+// before it is created.
+void refuse_if_input(const std::string& output, const std::vector<platform::File_Identity>& inputs) {
+  const std::optional<platform::File_Identity> identity = platform::file_identity(output);
+  if (identity && std::find(inputs.begin(), inputs.end(), *identity) != inputs.end()) {
+    platform::raise(zarn_options::INVALID_DATA, "O_Output " + output);
+  }
+}
+
 // Creates Name here, or else once in "/tmp/" with a warning line.
 void create_output(platform::Output_File& file, const std::string& name, const char* warning,
-                   const char* role) {
+                   const char* role, const std::vector<platform::File_Identity>& inputs) {
   try {
     file.create(name);
     return;
@@ -113,6 +171,7 @@ void create_output(platform::Output_File& file, const std::string& name, const c
     if (!e.is(io_exceptions::NAME_ERROR)) throw;
   }
   const std::string fallback = "/tmp/" + name;
+  refuse_if_input(fallback, inputs);
   bool created = false;
   try {
     file.create(fallback);
@@ -138,13 +197,17 @@ void open_files(Run_State& state) {
   } else {
     base = options_util::Base_Name(o.Name_1).chars + "_" + options_util::Base_Name(o.Name_2).chars;
   }
+  if (!o.Write_Results && !o.Write_Summary) return;
+  const std::vector<platform::File_Identity> inputs = input_files(o);
+  if (o.Write_Results) refuse_if_input(base + ".aln", inputs);
+  if (o.Write_Summary) refuse_if_input(base + ".sim", inputs);
   if (o.Write_Results) {
     create_output(state.results_file, base + ".aln", "Warning, alignments will be written in ",
-                  "Alignment ");
+                  "Alignment ", inputs);
   }
   if (o.Write_Summary) {
     create_output(state.summary_file, base + ".sim", "Warning, summary will be written in ",
-                  "Summary ");
+                  "Summary ", inputs);
   }
 }
 

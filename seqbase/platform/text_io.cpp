@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -23,16 +24,18 @@ std::string system_reason(std::string_view name) {
   return std::string(name) + ": " + std::strerror(errno);
 }
 
-void write_all(int fd, const char* data, std::size_t size) {
+// False, with errno set, when the system refuses a write.
+bool write_all(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t written = ::write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
-      raise(io_exceptions::DEVICE_ERROR, std::strerror(errno));
+      return false;
     }
     data += written;
     size -= std::size_t(written);
   }
+  return true;
 }
 
 }  // namespace
@@ -219,6 +222,7 @@ void Output_File::create(std::string_view name) {
   kind_ = Kind::descriptor;
   fd_ = fd;
   owns_fd_ = true;
+  name_ = path;
   pending_.clear();
   col_ = 1;
 }
@@ -244,8 +248,19 @@ void Output_File::close() {
 
 void Output_File::flush() {
   if (kind_ != Kind::descriptor || pending_.empty()) return;
-  write_all(fd_, pending_.data(), pending_.size());
+  if (silenced_) {
+    pending_.clear();
+    return;
+  }
+  if (write_all(fd_, pending_.data(), pending_.size())) {
+    pending_.clear();
+    return;
+  }
+  // What was not written is dropped, so that no later flush writes it twice.
+  const std::string reason = system_reason(name_);
   pending_.clear();
+  if (!standard_) raise(io_exceptions::DEVICE_ERROR, reason);
+  silenced_ = true;
 }
 
 void Output_File::put(char item) {
@@ -289,9 +304,13 @@ Output_File& standard_output() {
     out.kind_ = Output_File::Kind::descriptor;
     out.fd_ = 1;
     out.owns_fd_ = false;
+    out.standard_ = true;
+    out.name_ = "standard output";
   }
   return out;
 }
+
+void ignore_broken_pipe() noexcept { ::signal(SIGPIPE, SIG_IGN); }
 
 Input_File& standard_input() {
   static Input_File in;

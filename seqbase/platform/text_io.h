@@ -56,7 +56,10 @@ class Input_File {
 };
 
 // A text file open for writing, or standard output. The current column is
-// tracked per file; columns count from 1.
+// tracked per file; columns count from 1. A failed write raises
+// IO_EXCEPTIONS.DEVICE_ERROR naming the file, except on standard output:
+// once a write there fails (a reader gone, a full device), standard output
+// takes nothing more and the program goes on with its files.
 class Output_File {
  public:
   Output_File() = default;
@@ -95,11 +98,18 @@ class Output_File {
   Kind kind_ = Kind::closed;
   int fd_ = -1;
   bool owns_fd_ = false;
+  bool standard_ = false;  // standard output: a failed write silences it
+  bool silenced_ = false;
+  std::string name_;
   std::string pending_;
   int col_ = 1;
 };
 
 Output_File& standard_output();
+
+// A reader of standard output that goes away makes the writes fail instead
+// of ending the process, so that the files being written are finished.
+void ignore_broken_pipe() noexcept;
 
 // Standard input as a text file. Closing it leaves descriptor 0 open; the
 // next call reopens it there.

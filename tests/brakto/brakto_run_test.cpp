@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -238,4 +239,78 @@ TEST(BraktoRun, MutationsWithAFixedSeed) {
               "' a la place de '" + m.old_letter + "'\n";
   }
   EXPECT_EQ(first, prefix + report + "--- small26.frgseq\n> small26\n" + text.substr(2, 22) + "\n");
+}
+
+namespace {
+
+// Every file of the folder (links followed) with its contents.
+std::map<std::string, std::string> snapshot(const test_support::Temp_Dir& dir) {
+  std::map<std::string, std::string> files;
+  for (const std::string& name : files_in(dir)) files[name] = test_support::read_file(dir / name);
+  return files;
+}
+
+}  // namespace
+
+// An output file that would be the sequence file itself, by whatever path,
+// is refused before any file is written, windows included.
+TEST(BraktoRun, OutputThatIsTheInputIsRefused) {
+  struct Refused {
+    Arguments arguments;
+    std::vector<std::string> inputs;
+    const char* link = nullptr;  // made in the folder, pointing to the input
+  };
+  const Refused cases[] = {
+      {{"-F", "GCG", "-GCG", "-PO", "1", "10", "small.gcg"}, {"small.gcg"}},
+      // Refused before the mutations are drawn.
+      {{"-M", "3", "-S", "1", "small26.frgseq"}, {"small26.frgseq=small26.fa"}},
+      // The second window's file; the first is not written either.
+      {{"-IN", "10", "2", "-O", "w", "w_00000009.frgseq"}, {"w_00000009.frgseq=small26.fa"}},
+      {{"-PRO", "p.frgpep"}, {"p.frgpep=small26.fa"}},
+      {{"in/small26.fa"}, {"in/small26.fa=small26.fa"}, "small26.frgseq"},
+  };
+  std::string all;
+  for (const Refused& c : cases) {
+    test_support::Temp_Dir dir;
+    place_inputs(dir, c.inputs);
+    if (c.link) fs::create_symlink(c.arguments.back(), dir / c.link);
+    const auto before = snapshot(dir);
+    const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, c.arguments, dir.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(snapshot(dir), before) << testing::PrintToString(c.arguments);
+    all += "== brakto";
+    for (const std::string& a : c.arguments) all += " " + a;
+    all += '\n';
+    all += normalised_output(result.out);
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "brakto/run_output_is_input.txt"));
+}
+
+// A standard output whose reader is gone, or that is full, takes nothing
+// more; the file is written whole and the run ends normally.
+TEST(BraktoRun, StandardOutputClosingEarlyLosesNoFiles) {
+  const Arguments arguments = {"-M", "2000", "-S", "1", "small26.fa"};
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  const test_support::Run_Result open = test_support::run(BRAKTO_BINARY, arguments, dir.path());
+  ASSERT_EQ(open.status, 0);
+  ASSERT_GT(open.out.size(), 100000u);  // long enough to be written before the end
+  const std::string written = test_support::read_file(dir / "small26.frgseq");
+  for (const auto output_to : {test_support::Output_To::closed_pipe, test_support::Output_To::full_device}) {
+    fs::remove(dir / "small26.frgseq");
+    const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, arguments, dir.path(), output_to);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(test_support::read_file(dir / "small26.frgseq"), written);
+  }
+}
+
+TEST(BraktoRun, FailedWriteNamesItsFile) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  fs::create_symlink("/dev/full", dir / "small26.frgseq");
+  const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_full.txt"));
 }

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 
 #include "platform/byte_io.h"
 #include "platform/command_line.h"
 #include "platform/exceptions.h"
+#include "platform/file_identity.h"
 #include "platform/random.h"
 #include "platform/text_io.h"
 #include "test_support.h"
@@ -229,6 +231,41 @@ TEST(TextOutput, FileIsWrittenAndReplaced) {
     out.close();
   }
   EXPECT_EQ(test_support::read_file(name), "second\n");
+}
+
+TEST(TextOutput, FailedWriteNamesItsFile) {
+  Output_File out;
+  out.create("/dev/full");
+  out.put("lost");
+  std::string message;
+  EXPECT_EQ(raised([&] { out.close(); }, &message), &io_exceptions::DEVICE_ERROR);
+  EXPECT_EQ(message.rfind("/dev/full: ", 0), 0u) << message;
+}
+
+TEST(FileIdentity, OneFileWhateverThePath) {
+  test_support::Temp_Dir dir;
+  test_support::write_file(dir / "a.txt", "same\n");
+  test_support::write_file(dir / "copy.txt", "same\n");
+  std::filesystem::create_hard_link(dir / "a.txt", dir / "hard.txt");
+  std::filesystem::create_symlink("a.txt", dir / "soft.txt");
+  std::filesystem::create_directory(dir / "sub");
+  const std::string a = (dir / "a.txt").string();
+  struct Case {
+    std::string other;
+    bool same;
+  };
+  const Case cases[] = {
+      {a, true},
+      {(dir / "sub" / ".." / "a.txt").string(), true},
+      {(dir / "hard.txt").string(), true},
+      {(dir / "soft.txt").string(), true},
+      {(dir / "copy.txt").string(), false},  // same contents, another file
+      {(dir / "missing.txt").string(), false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(same_file(a, c.other), c.same) << c.other;
+  EXPECT_FALSE(same_file((dir / "missing.txt").string(), (dir / "missing.txt").string()));
+  EXPECT_FALSE(file_identity((dir / "missing.txt").string()).has_value());
 }
 
 TEST(ByteFiles, ReadToTheEnd) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -81,14 +82,31 @@ std::string drain(int fd) {
 }  // namespace
 
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& cwd) {
+               const std::filesystem::path& cwd, Output_To output_to) {
   int out_pipe[2];
   int err_pipe[2];
   if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
+  int gone_pipe[2] = {-1, -1};
+  if (output_to == Output_To::closed_pipe) {
+    if (::pipe(gone_pipe) != 0) throw std::runtime_error("pipe failed");
+    ::close(gone_pipe[0]);
+  }
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     ::dup2(out_pipe[1], 1);
+    if (output_to == Output_To::closed_pipe) {
+      ::dup2(gone_pipe[1], 1);
+      ::close(gone_pipe[1]);
+    } else if (output_to == Output_To::full_device) {
+      const int full = ::open("/dev/full", O_WRONLY);
+      if (full < 0) ::_exit(125);
+      ::dup2(full, 1);
+      ::close(full);
+    }
+    // As from a shell: a write to a pipe without a reader ends the program
+    // unless it says otherwise.
+    ::signal(SIGPIPE, SIG_DFL);
     ::dup2(err_pipe[1], 2);
     ::close(out_pipe[0]);
     ::close(out_pipe[1]);
@@ -104,6 +122,7 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
   }
   ::close(out_pipe[1]);
   ::close(err_pipe[1]);
+  if (gone_pipe[1] >= 0) ::close(gone_pipe[1]);
   Run_Result result;
   std::thread err_reader([&] { result.err = drain(err_pipe[0]); });
   result.out = drain(out_pipe[0]);

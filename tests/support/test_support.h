@@ -53,8 +53,13 @@ struct Run_Result {
   int status = -1;  // exit status, or -signal when killed
 };
 
-// Runs Program with Arguments in folder Cwd and collects its output.
+// Where the program's standard output goes: a pipe read to the end, a pipe
+// whose reader is gone before the program starts, or a full device.
+enum class Output_To { collected, closed_pipe, full_device };
+
+// Runs Program with Arguments in folder Cwd and collects its output (the
+// standard output only when Output_To is collected).
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& cwd);
+               const std::filesystem::path& cwd, Output_To output_to = Output_To::collected);
 
 }  // namespace test_support

@@ -4,6 +4,8 @@
 #include "test_support.h"
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -237,4 +239,121 @@ TEST(ZarnProgram, FailuresAreExplained) {
     all += "\n" + result.out;
   }
   EXPECT_TRUE(test_support::matches_golden(all, "zarn/failures.out"));
+}
+
+namespace {
+
+// Every file of the folder (links followed) with its contents.
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[fs::relative(entry.path(), folder).string()] = test_support::read_file(entry.path());
+    }
+  }
+  return files;
+}
+
+}  // namespace
+
+// An output file that is also one of the inputs, by whatever path, is refused
+// before any file is made: every file stays as it was.
+TEST(ZarnProgram, OutputThatIsAnInputIsRefused) {
+  struct Case {
+    Arguments arguments;
+    std::function<void(const Work_Folder&)> prepare;
+  };
+  const char* const one_couple = "dna_1 W 1 120 dna_2 W 1 120\n";
+  const Case cases[] = {
+      // The positions file has the summary file's name.
+      {{"-LIST", "seqs.lst", "-POSITIONS", "run.sim", "-SUMMARY"},
+       [&](const Work_Folder& w) { w.write("run.sim", one_couple); }},
+      // The list file has the results file's name.
+      {{"-LIST", "pairs.aln", "-POSITIONS", "pairs.txt", "-RESULTS"},
+       [&](const Work_Folder& w) {
+         fs::copy_file(w / "seqs.lst", w / "pairs.aln");
+         w.write("pairs.txt", one_couple);
+       }},
+      // A sequence file named in the list has the summary file's name.
+      {{"-LIST", "listed.lst", "-POSITIONS", "listed.txt", "-RESULTS", "-SUMMARY"},
+       [&](const Work_Folder& w) {
+         w.write("listed.lst", "dna_1.fa\nlisted.sim - - - dna_2\n");
+         fs::copy_file(w / "dna_2.fa", w / "listed.sim");
+         w.write("listed.txt", one_couple);
+       }},
+      // The score-matrix file has the summary file's name.
+      {{"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-SCORE_MATRIX", "dna_1_dna_2.sim", "-SUMMARY"},
+       [](const Work_Folder& w) { fs::copy_file(test_support::example("dna.mat"), w / "dna_1_dna_2.sim"); }},
+      // The results file would be written through a link to a sequence file.
+      {{"-S1", "rc_part.fa", "-S2", "dna_2.fa", "-RESULTS"},
+       [](const Work_Folder& w) { fs::create_symlink("dna_2.fa", w / "rc_part_dna_2.aln"); }},
+      {{"-S1", "dna_1.fa", "-S2", "dna_2.gb", "-SUMMARY", "-RESULTS"},
+       [](const Work_Folder& w) { fs::create_hard_link(w / "dna_1.fa", w / "dna_1_dna_2.sim"); }},
+  };
+  std::string all;
+  for (const Case& c : cases) {
+    Work_Folder work;
+    c.prepare(work);
+    const auto before = snapshot(work / "");
+    const test_support::Run_Result result = work.zarn(c.arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(snapshot(work / ""), before) << testing::PrintToString(c.arguments);
+    all += "== zarn";
+    for (const std::string& a : c.arguments) all += " " + a;
+    all += "\n" + result.out;
+  }
+
+  // The fallback name in "/tmp/" is an output too: here it is the positions file.
+  Work_Folder work;
+  const std::string base = work.unique_name();
+  const std::string positions = "/tmp/" + base + ".sim";
+  struct Remove_Later {
+    std::string path;
+    ~Remove_Later() {
+      std::error_code ignored;
+      fs::remove(path, ignored);
+    }
+  } cleanup{positions};
+  test_support::write_file(positions, one_couple);
+  fs::create_directory(work / (base + ".sim"));  // the summary cannot be made here
+  const auto before = snapshot(work / "");
+  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", positions, "-SUMMARY"};
+  const test_support::Run_Result result = work.zarn(arguments);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(snapshot(work / ""), before);
+  EXPECT_EQ(test_support::read_file(positions), one_couple);
+  std::string out = "== zarn -LIST seqs.lst -POSITIONS /tmp/BASE.sim -SUMMARY\n" + result.out;
+  for (std::size_t at; (at = out.find(base)) != std::string::npos;) out.replace(at, base.size(), "BASE");
+  all += out;
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/output_over_input.out"));
+}
+
+// A standard output whose reader is gone, or that is full, takes nothing
+// more; the results and summary files end as when it stays open.
+TEST(ZarnProgram, StandardOutputClosingEarlyLosesNoResults) {
+  Work_Folder work;
+  // Enough summary lines that standard output is written to long before the end.
+  std::string couples;
+  for (int i = 1; i <= 600; ++i) {
+    const std::string b = std::to_string(i % 150 + 1);
+    const std::string e = std::to_string(i % 150 + 40);
+    couples += "dna_1 W " + b + " " + e + " dna_2 W " + b + " " + e + "\n";
+  }
+  work.write("many.txt", couples);
+  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", "many.txt", "-RESULTS", "-SUMMARY"};
+  const test_support::Run_Result open = work.zarn(arguments);
+  ASSERT_EQ(open.status, 0);
+  ASSERT_GT(open.out.size(), 100000u);
+  const std::string aln = work.read("many.aln");
+  const std::string sim = work.read("many.sim");
+  for (const auto output_to : {test_support::Output_To::closed_pipe, test_support::Output_To::full_device}) {
+    fs::remove(work / "many.aln");
+    fs::remove(work / "many.sim");
+    const test_support::Run_Result result = test_support::run(ZARN_BINARY, arguments, work / "", output_to);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(work.read("many.aln") == aln);
+    EXPECT_TRUE(work.read("many.sim") == sim);
+  }
 }
