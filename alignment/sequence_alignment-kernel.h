@@ -162,6 +162,16 @@ bool scores_fit_32_bits(const Matrix& matrix, std::int32_t len1, std::int32_t le
 
 inline constexpr std::int32_t minus_infinity_32 = -(std::int32_t(1) << 30);
 
+}  // namespace detail
+
+// Whether some gap of k residues, G + k L, costs nothing or adds to the
+// score; the fast passes assume that none does.
+constexpr bool exact_gaps(std::int32_t g, std::int32_t l) noexcept {
+  return !(g <= 0 && l <= 0 && std::int64_t(g) + l < 0);
+}
+
+namespace detail {
+
 inline std::uint64_t hash_steps(const Path_Step* steps, std::int32_t n) noexcept {
   std::uint64_t h = 0x9E3779B97F4A7C15ull ^ std::uint64_t(n);
   for (std::int32_t k = 0; k < n; ++k) {
@@ -216,6 +226,14 @@ class Kernel {
     return dispatch_quality<std::int64_t>();
   }
 
+  // True when some gap costs nothing or adds to the score. The fast passes
+  // rely on every gap costing something: a gap then never ends where its
+  // own direction is the best move, and a free leading gap is never worth
+  // continuing in its own direction. Otherwise the exact pass keeps, per
+  // cell, what the traceback needs to honour the rule that a maximal run of
+  // gap steps in one direction is one gap.
+  bool exact() const noexcept { return exact_gaps(g_, l_); }
+
   // ---------------------------------------------------------------- full kernel
 
   alignment_results::Alignment_Array_Access run(const Path_Settings& settings,
@@ -228,10 +246,17 @@ class Kernel {
     if (len1_ == 0 || len2_ == 0) return std::make_unique<alignment_results::Alignment_Array>(1, 0);
 
     cells_ = std::size_t(len1_) * std::size_t(len2_);
-    flags_ = storage_.allocate((cells_ + 1) / 2 + 2 * cells_);
-    plane_h_ = flags_ + (cells_ + 1) / 2;
-    plane_v_ = plane_h_ + cells_;
     starts_.reserve(std::size_t(len1_) + std::size_t(len2_) + 1);
+    if (exact()) {
+      // Flags and one byte of gap states a cell; the flags are or-ed in.
+      flags_ = storage_.allocate((cells_ + 1) / 2 + cells_);
+      std::memset(flags_, 0, (cells_ + 1) / 2);
+      gap_states_ = flags_ + (cells_ + 1) / 2;
+    } else {
+      flags_ = storage_.allocate((cells_ + 1) / 2 + 2 * cells_);
+      plane_h_ = flags_ + (cells_ + 1) / 2;
+      plane_v_ = plane_h_ + cells_;
+    }
     if (scores_fit_32_bits()) {
       dispatch_full<std::int32_t>();
     } else {
@@ -255,7 +280,15 @@ class Kernel {
 
   template <class S>
   void dispatch_full() {
-    if (!p_.global) {
+    if (exact()) {
+      if (!p_.global) {
+        exact_pass<S, false, false, true>();
+      } else if (p_.end_weight) {
+        exact_pass<S, true, true, true>();
+      } else {
+        exact_pass<S, true, false, true>();
+      }
+    } else if (!p_.global) {
       full_pass<S, false, false>();
     } else if (p_.end_weight) {
       full_pass<S, true, true>();
@@ -265,6 +298,10 @@ class Kernel {
   }
   template <class S>
   std::int64_t dispatch_quality() {
+    if (exact()) {
+      if (!p_.global) return exact_pass<S, false, false, false>();
+      return p_.end_weight ? exact_pass<S, true, true, false>() : exact_pass<S, true, false, false>();
+    }
     if (!p_.global) return quality_pass<S, false, false>();
     return p_.end_weight ? quality_pass<S, true, true>() : quality_pass<S, true, false>();
   }
@@ -384,13 +421,12 @@ class Kernel {
   template <class S>
   static std::uint32_t flags_and_planes(std::uint32_t n, std::uint32_t first, const S* __restrict x,
                                         const S* __restrict f, std::uint32_t* __restrict f_len,
-                                        std::uint32_t every_cell_opens, const std::uint32_t* __restrict e_len,
-                                        std::uint8_t* __restrict fl, std::uint8_t* __restrict ph,
-                                        std::uint8_t* __restrict pv, S* __restrict h) noexcept {
+                                        const std::uint32_t* __restrict e_len, std::uint8_t* __restrict fl,
+                                        std::uint8_t* __restrict ph, std::uint8_t* __restrict pv,
+                                        S* __restrict h) noexcept {
     std::uint32_t long_pair = 0;
-    const std::uint32_t keep = every_cell_opens - 1;  // all ones unless every cell opens
     for (std::uint32_t jj = 0; jj < n; ++jj) {
-      const std::uint32_t hl = ((f_len[jj] - (first + jj)) & keep) + 1;
+      const std::uint32_t hl = f_len[jj] - (first + jj) + 1;
       f_len[jj] = hl;
       h[jj] = std::max(f[jj], x[jj]);
       // H = max(F, X): F above X leaves only the horizontal move, F equal
@@ -411,19 +447,18 @@ class Kernel {
 
   // ---------------------------------------------------------------- the score-only pass
 
-  // The horizontal gap is the recurrence carried along a row. With
-  // H(i, j+1) = max(F(i, j+1), X(i, j+1)), the rule "open := H(i, j+1) +
-  // G + L, extend := F(i, j+1) + L, a tie extends" gives F := max(F(i,
-  // j+1), X(i, j+1) + min(G, 0)) + max(G, 0) + L, opening when G > 0 or
-  // F(i, j+1) < X(i, j+1) + G: the same values and lengths with a shorter
-  // chain from cell to cell.
+  // The horizontal gap is the recurrence carried along a row: "open :=
+  // X(i, j+1) + G + L, extend := F(i, j+1) + L, a tie extends" is F :=
+  // max(F(i, j+1), X(i, j+1) + G) + L, opening when F(i, j+1) < X(i, j+1)
+  // + G: the same values and lengths with a shorter chain from cell to
+  // cell. (With G <= 0 opening from H(i, j+1) gives the same, as no gap
+  // then ends where continuing it would score more.)
   template <class S, bool Global, bool Weighted>
   std::int64_t quality_pass() {
     Rows<S> rows(*this, false);
     start_rows<S, Global, Weighted>(rows);
     const std::size_t n = std::size_t(len2_);
-    const S L = S(l_), GL = S(std::int64_t(g_) + l_);
-    const S g_low = S(std::min(g_, 0)), g_high = S(std::max<std::int64_t>(g_, 0) + l_);
+    const S L = S(l_), G = S(g_), GL = S(std::int64_t(g_) + l_);
     const std::size_t block = std::min(n, block_columns);
     S* const h = rows.h.data();
     S* const e = rows.e.data();
@@ -445,7 +480,7 @@ class Kernel {
         vertical_and_pairs<S, Global, false>(hi - lo, h + lo, e + lo, nullptr, profile + lo, x, nullptr, L, GL);
         h[hi] = new_end;
         for (std::size_t jj = hi; jj-- > lo;) {
-          f = S(std::max(f, S(x_right + g_low)) + g_high);
+          f = S(std::max(f, S(x_right + G)) + L);
           x_right = x[jj - lo];
           const S cell = std::max(f, x_right);
           h[jj] = cell;
@@ -468,9 +503,7 @@ class Kernel {
     Rows<S> rows(*this, true);
     start_rows<S, Global, Weighted>(rows);
     const std::size_t n = std::size_t(len2_);
-    const S L = S(l_), GL = S(std::int64_t(g_) + l_);
-    const S g_low = S(std::min(g_, 0)), g_high = S(std::max<std::int64_t>(g_, 0) + l_);
-    const std::uint32_t g_positive = g_ > 0;
+    const S L = S(l_), G = S(g_), GL = S(std::int64_t(g_) + l_);
     const std::size_t block = std::min(n, block_columns);
     std::vector<S> f_block(block);
     std::vector<std::uint32_t> f_length(block);
@@ -516,9 +549,9 @@ class Kernel {
         h[hi] = new_end;
 
         for (std::size_t jj = hi; jj-- > lo;) {
-          const S reach = S(x_right + g_low);
+          const S reach = S(x_right + G);
           open_at = f < reach ? std::uint32_t(jj) : open_at;
-          f = S(std::max(f, reach) + g_high);
+          f = S(std::max(f, reach) + L);
           x_right = x[jj - lo];
           f_out[jj - lo] = f;
           f_len[jj - lo] = open_at;
@@ -537,8 +570,7 @@ class Kernel {
         }
 
         const std::uint32_t long_pair = flags_and_planes<S>(std::uint32_t(width), std::uint32_t(lo), x, f_out, f_len,
-                                                            g_positive, e_len + lo, fl_out + lo, ph + lo, pv + lo,
-                                                            h + lo);
+                                                            e_len + lo, fl_out + lo, ph + lo, pv + lo, h + lo);
         if (long_pair) [[unlikely]] {
           for (std::size_t jj = hi; jj-- > lo;) {
             if ((fl_out[jj] & 12) == 12 && (f_len[jj - lo] | e_len[jj]) > 255) {
@@ -584,6 +616,156 @@ class Kernel {
       }
     }
     quality_ = detail::to_score(best);
+  }
+
+
+  // ---------------------------------------------------------------- the exact pass
+
+  // For gap weights under which some gap costs nothing or rewards. Per cell
+  // it keeps, besides H, the values a gap reaching the cell may go on from:
+  // X = max(D, E, 0 when local), from which a horizontal gap opens, and
+  // Y = max(D, F, 0 when local), from which a vertical gap opens, so that a
+  // gap never opens again right after a gap in its own direction:
+  //
+  //   E(i, j) = max(E(i+1, j) + L, Y(i+1, j) + G + L)   a tie extends
+  //   F(i, j) = max(F(i, j+1) + L, X(i, j+1) + G + L)   a tie extends
+  //   D(i, j) = H(i+1, j+1) + Matrix(Codes_1(i), Codes_2(j))
+  //   H = max(X, F) = max(Y, E)
+  //
+  // The flags are the moves reaching H, as in the fast pass. When F alone
+  // reaches H ("horizontal only", flags 4) or E alone (flags 8), the moves
+  // reaching X, or Y, may differ from the flags, so the cell's gap-state
+  // byte holds them:
+  //
+  //   bits 0-3   flags 4: the moves reaching X (stop 1, D 2, V 8)
+  //              flags 8: the moves reaching Y (stop 1, D 2, H 4)
+  //              otherwise 0 (X = Y = H: the flags less the gap's own move)
+  //   bit 4      a horizontal gap reaching this cell goes on through it
+  //              (F >= X + G: the cell to the left extends)
+  //   bit 5      a vertical gap reaching this cell goes on through it
+  //              (E >= Y + G: the cell above extends)
+  //
+  // Gap lengths are then found by following bits 4 and 5, so no length
+  // plane is needed: 1.5 bytes a cell.
+  template <class S, bool Global, bool Weighted, bool Full>
+  std::int64_t exact_pass() {
+    const std::size_t n = std::size_t(len2_);
+    std::vector<S> h(n + 1), y(n + 1), e(n), first_row_x(n);
+    std::vector<std::int32_t> profile(std::size_t(A::size) * n);
+    for (int code = 0; code < A::size; ++code) {
+      const auto& scores = (*p_.matrix)[std::size_t(code)];
+      for (std::size_t jj = 0; jj < n; ++jj) {
+        profile[std::size_t(code) * n + jj] = scores[std::size_t(p_.codes_2.codes[jj])];
+      }
+    }
+    for (std::int32_t jj = 0; jj < len2_; ++jj) {
+      h[std::size_t(jj)] = y[std::size_t(jj)] = S(below_boundary<Global, Weighted>(jj));
+      e[std::size_t(jj)] = initial_vertical<S, Global, Weighted>(jj);
+    }
+    h[n] = 0;
+    const S L = S(l_), G = S(g_), GL = S(std::int64_t(g_) + l_);
+    // Local start cells: positive scores only; none means every cell.
+    std::int64_t best = Global ? std::numeric_limits<std::int64_t>::min() : 0;
+    S local_best = Full ? 1 : 0;
+
+    for (std::int32_t i = last1_; i >= first1_; --i) {
+      const std::int32_t* const row_profile = profile.data() + std::size_t(p_.codes_1(i)) * n;
+      const S right = S(right_boundary<Global, Weighted>(i));
+      const std::size_t base = std::size_t(i - first1_) * n;
+      S f = initial_horizontal<S, Global, Weighted>(i);
+      S x_right = right;
+      S diagonal = h[n];
+      S pair = 0;  // D of the row's first cell
+      h[n] = right;
+      for (std::size_t jj = n; jj-- > 0;) {
+        const S below = h[jj];
+        const S v = std::max(S(e[jj] + L), S(y[jj] + GL));
+        e[jj] = v;
+        const S d = S(diagonal + row_profile[jj]);
+        diagonal = below;
+        S x = std::max(d, v);
+        if constexpr (!Global) x = std::max(x, S(0));
+        f = std::max(S(f + L), S(x_right + GL));
+        x_right = x;
+        S yv = std::max(d, f);
+        if constexpr (!Global) yv = std::max(yv, S(0));
+        const S cell = std::max(x, f);
+        h[jj] = cell;
+        y[jj] = yv;
+        if constexpr (Global && !Weighted) {
+          first_row_x[jj] = x;
+          pair = d;
+        }
+        if constexpr (Full) {
+          std::uint32_t x_moves = std::uint32_t(d == x) << 1 | std::uint32_t(v == x) << 3;
+          if constexpr (!Global) x_moves |= std::uint32_t(x == 0);
+          const std::uint32_t flags = f > x ? detail::insert_1_bit : f == x ? (x_moves | detail::insert_1_bit) : x_moves;
+          std::uint32_t state = 0;
+          if (flags == detail::insert_1_bit) {
+            state = x_moves;
+          } else if (flags == detail::insert_2_bit) {
+            state = std::uint32_t(d == yv) << 1 | std::uint32_t(f == yv) << 2;
+            if constexpr (!Global) state |= std::uint32_t(yv == 0);
+          }
+          state |= std::uint32_t(f >= S(x + G)) << 4 | std::uint32_t(v >= S(yv + G)) << 5;
+          const std::size_t k = base + jj;
+          flags_[k >> 1] = std::uint8_t(flags_[k >> 1] | flags << ((k & 1) * 4));
+          gap_states_[k] = std::uint8_t(state);
+          if constexpr (!Global) {
+            // Start cells in discovery order: from the end of the row.
+            if (cell >= local_best) {
+              if (cell > local_best) {
+                local_best = cell;
+                starts_.clear();
+              }
+              starts_.push_back({i, std::int32_t(jj) + first2_});
+            }
+          }
+        } else if constexpr (!Global) {
+          local_best = std::max(local_best, cell);
+        }
+      }
+      if constexpr (Global && !Weighted) {
+        // A free leading gap over Codes_1(First1..i-1) goes on from Y. At
+        // (First1, First2) a gap would be the free leading gap itself, which
+        // the other start cells stand for: the pair is the only move there.
+        const std::int64_t start = i > first1_ ? std::int64_t(y[0]) : std::int64_t(pair);
+        if constexpr (Full) {
+          offer_start(start, i, first2_, best);
+        } else {
+          best = std::max(best, start);
+        }
+      }
+    }
+
+    if constexpr (Global && Weighted) {
+      best = h[0];
+      if constexpr (Full) {
+        starts_.clear();
+        starts_.push_back({first1_, first2_});
+      }
+    } else if constexpr (Global) {
+      // A free leading gap over Codes_2(First2..j-1) goes on from X; beyond
+      // the last column nothing is aligned.
+      for (std::size_t jj = 1; jj <= n; ++jj) {
+        const std::int64_t start = jj < n ? std::int64_t(first_row_x[jj]) : std::int64_t(h[n]);
+        if constexpr (Full) {
+          offer_start(start, first1_, std::int32_t(jj) + first2_, best);
+        } else {
+          best = std::max(best, start);
+        }
+      }
+    } else {
+      best = local_best;
+      if constexpr (Full) {
+        if (starts_.empty()) {
+          best = 0;
+          every_cell_starts_ = true;
+        }
+      }
+    }
+    if constexpr (Full) quality_ = detail::to_score(best);
+    return best;
   }
 
   void offer_start(std::int64_t h, std::int32_t i, std::int32_t j, std::int64_t& best) {
@@ -688,6 +870,7 @@ class Kernel {
   }
 
   std::int32_t trace(Cell_Position start, const utils::Move_Order& order) {
+    if (exact()) return trace_exact(start, order);
     Path_Step* out = buffer_.data();
     std::int32_t n = 0;
     std::int32_t column = 0;
@@ -723,6 +906,119 @@ class Kernel {
       if (!step(i, j, column, order, out[n])) detail::internal_error(*instance_, 662, "Error IE003");
       ++n;
     }
+    return finish_global(out, n, i, j, column);
+  }
+
+  // ---------------------------------------------------------------- traceback of the exact pass
+
+  // How the path reached a cell: its move there must not continue a gap
+  // that has just ended, in the gap's own direction.
+  enum class Arrival : std::uint8_t { FREE, AFTER_INSERT_1, AFTER_INSERT_2 };
+
+  std::uint32_t moves_at(std::size_t k, Arrival arrival) const noexcept {
+    const std::uint32_t flags = flags_at(k), own = gap_states_[k] & 15u;
+    switch (arrival) {
+      case Arrival::FREE:
+        break;
+      case Arrival::AFTER_INSERT_1:
+        if (flags == detail::insert_1_bit) return own;
+        return flags == detail::insert_2_bit ? flags : flags & ~std::uint32_t(detail::insert_1_bit);
+      case Arrival::AFTER_INSERT_2:
+        if (flags == detail::insert_2_bit) return own;
+        return flags == detail::insert_1_bit ? flags : flags & ~std::uint32_t(detail::insert_2_bit);
+    }
+    return flags;
+  }
+
+  // One move from (i, j) among Moves by the order; the step is written,
+  // (i, j) advanced and Arrival updated. A gap runs as long as the cells it
+  // reaches say it goes on. False when no move is left.
+  bool exact_step(std::int32_t& i, std::int32_t& j, std::int32_t& column, std::uint32_t moves,
+                  const utils::Move_Order& order, Arrival& arrival, Path_Step& out) const noexcept {
+    for (Step_Kind move : order) {
+      if (!(moves & (1u << unsigned(move)))) continue;
+      std::int32_t length = 1;
+      if (move == Step_Kind::INSERT_1) {
+        std::int32_t to = j + 1;
+        while (to <= last2_ && (gap_states_[cell(i, to)] & 16)) ++to;
+        length = to - j;
+        arrival = Arrival::AFTER_INSERT_1;
+      } else if (move == Step_Kind::INSERT_2) {
+        std::int32_t to = i + 1;
+        while (to <= last1_ && (gap_states_[cell(to, j)] & 32)) ++to;
+        length = to - i;
+        arrival = Arrival::AFTER_INSERT_2;
+      } else {
+        arrival = Arrival::FREE;
+      }
+      column += length;
+      out = Path_Step{column, 0, move, i, j};
+      if (move == Step_Kind::ALIGN) {
+        ++i;
+        ++j;
+      } else if (move == Step_Kind::INSERT_1) {
+        j += length;
+      } else {
+        i += length;
+      }
+      return true;
+    }
+    return false;
+  }
+
+  std::int32_t trace_exact(Cell_Position start, const utils::Move_Order& order) {
+    Path_Step* out = buffer_.data();
+    std::int32_t n = 0;
+    std::int32_t column = 0;
+    std::int32_t i = start.I, j = start.J;
+    Arrival arrival = Arrival::FREE;
+    if (!p_.global) {
+      if (quality_ == 0 || (flags_at(cell(i, j)) & detail::align_bit)) {
+        out[n++] = Path_Step{1, 0, Step_Kind::ALIGN, i, j};
+        column = 1;
+        ++i;
+        ++j;
+      }
+      while (i <= last1_ && j <= last2_) {
+        const std::uint32_t moves = moves_at(cell(i, j), arrival);
+        if (moves & detail::stop_bit) break;
+        if (!exact_step(i, j, column, moves, order, arrival, out[n])) detail::internal_error(*instance_, 551, nullptr);
+        ++n;
+      }
+      return n;
+    }
+
+    if (i == first1_ && j > first2_) {
+      column = j - first2_;
+      out[n++] = Path_Step{column, 0, Step_Kind::INSERT_1, first1_, first2_};
+      arrival = Arrival::AFTER_INSERT_1;
+    } else if (j == first2_ && i > first1_) {
+      column = i - first1_;
+      out[n++] = Path_Step{column, 0, Step_Kind::INSERT_2, first1_, first2_};
+      arrival = Arrival::AFTER_INSERT_2;
+    } else if (i != first1_ || j != first2_) {
+      detail::internal_error(*instance_, 528, "Error IE001");
+    } else if (!p_.end_weight) {
+      // Without a leading gap the path begins with the pair (see the start
+      // cells of the exact pass).
+      out[n++] = Path_Step{1, 0, Step_Kind::ALIGN, i, j};
+      column = 1;
+      ++i;
+      ++j;
+    }
+    while (i <= last1_ && j <= last2_) {
+      if (!exact_step(i, j, column, moves_at(cell(i, j), arrival), order, arrival, out[n])) {
+        detail::internal_error(*instance_, 662, "Error IE003");
+      }
+      ++n;
+    }
+    return finish_global(out, n, i, j, column);
+  }
+
+  // The trailing gap that a global path needs to reach the ends of both
+  // windows, and its final step.
+  std::int32_t finish_global(Path_Step* out, std::int32_t n, std::int32_t i, std::int32_t j,
+                             std::int32_t column) const noexcept {
     if (i > last1_ && j <= last2_) {
       column += last2_ - j + 1;
       out[n++] = Path_Step{column, 0, Step_Kind::INSERT_1, i, j};
@@ -834,7 +1130,7 @@ class Kernel {
       (*array)(index) = fill(kept, threshold);
     }
     storage_.release();
-    flags_ = plane_h_ = plane_v_ = nullptr;
+    flags_ = plane_h_ = plane_v_ = gap_states_ = nullptr;
     return array;
   }
 
@@ -949,9 +1245,16 @@ class Kernel {
       }
       r.Ratio = float(r.Quality) / float(std::min(len1_, len2_));
     } else {
-      r.Stop_1 = steps[n - 1].I;
-      r.Stop_2 = steps[n - 1].J;
-      r.Ratio = float(r.Quality) / float(std::min(r.Stop_1 - r.Start_1, r.Stop_2 - r.Start_2) + 1);
+      // The last residue of each sequence that the alignment holds: the
+      // last step's cell when it is a pair. (A local path ends with a gap
+      // only when gaps reward.)
+      const Path_Step& last = steps[n - 1];
+      const std::int32_t length = last.Column - (n == 1 ? 0 : steps[n - 2].Column);
+      r.Stop_1 = last.I + (last.Move == Step_Kind::INSERT_2 ? length - 1 : last.Move == Step_Kind::INSERT_1 ? -1 : 0);
+      r.Stop_2 = last.J + (last.Move == Step_Kind::INSERT_1 ? length - 1 : last.Move == Step_Kind::INSERT_2 ? -1 : 0);
+      // A gap alone holds no residue of one sequence.
+      const std::int32_t shorter = std::min(r.Stop_1 - r.Start_1, r.Stop_2 - r.Start_2) + 1;
+      r.Ratio = shorter > 0 ? float(r.Quality) / float(shorter) : 0.0f;
     }
     // Both percentages count the aligned pairs; a path without any gives 0.
     if (aligned > 0) {
@@ -982,6 +1285,7 @@ class Kernel {
   std::uint8_t* flags_ = nullptr;  // 4 bits a cell
   std::uint8_t* plane_h_ = nullptr;
   std::uint8_t* plane_v_ = nullptr;
+  std::uint8_t* gap_states_ = nullptr;  // exact pass: one byte a cell in place of the planes
   std::vector<Overflow> overflows_;
 
   std::vector<Cell_Position> starts_;
@@ -1041,13 +1345,16 @@ struct Couples {
   bool global, end_weight;
 };
 
-// Storage: (Len2 + 1) H, Len2 E and Size * Len2 profile vectors, as int32.
+// Storage: (Len2 + 1) H, Len2 E, Size * Len2 profile vectors, and for the
+// exact recurrences Len2 Y and Len2 X, as int32.
 template <class A, int Lanes>
 std::size_t storage_size(std::int32_t len2) noexcept {
-  return std::size_t(Lanes) * (std::size_t(len2) * (2 + std::size_t(A::size)) + 1);
+  return std::size_t(Lanes) * (std::size_t(len2) * (4 + std::size_t(A::size)) + 1);
 }
 
-template <class A, bool Global, bool Weighted, int Lanes>
+// Exact: the recurrences of the exact pass (a vertical gap opens from Y,
+// free leading gaps go on from X and Y), for gaps that may cost nothing.
+template <class A, bool Global, bool Weighted, bool Exact, int Lanes>
 __attribute__((always_inline)) inline void qualities(const Couples<A>& c, std::int32_t* storage,
                                                      std::int64_t* out) {
   using V = typename Vector<Lanes>::type;
@@ -1055,6 +1362,8 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, std::i
   V* const h = reinterpret_cast<V*>(storage);
   V* const e = h + n + 1;
   V* const profile = e + n;
+  V* const y = profile + std::size_t(A::size) * std::size_t(n);
+  V* const row_x = y + n;
   for (int code = 0; code < A::size; ++code) {
     const auto& scores = (*c.matrix)[std::size_t(code)];
     for (std::int32_t jj = 0; jj < n; ++jj) {
@@ -1064,7 +1373,6 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, std::i
     }
   }
   const std::int32_t G = c.gap_weight, L = c.gap_length_weight, GL = G + L;
-  const std::int32_t g_low = std::min(G, 0), g_high = std::max(G, 0) + L;
   const V zero = V{} + 0;
   for (std::int32_t jj = 0; jj < n; ++jj) {
     if constexpr (Global && Weighted) {
@@ -1074,6 +1382,7 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, std::i
       h[jj] = zero;
       e[jj] = zero + detail::minus_infinity_32;
     }
+    if constexpr (Exact) y[jj] = h[jj];
   }
   h[n] = zero;
   V best = zero + (Global ? std::numeric_limits<std::int32_t>::min() : 0);
@@ -1083,40 +1392,66 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, std::i
     V f = zero + (Global && Weighted ? right : detail::minus_infinity_32);
     V x_right = zero + right;
     V diag = h[n];
+    V pair = zero;  // D of the row's first cell
     h[n] = zero + right;
     for (std::int32_t jj = n - 1; jj >= 0; --jj) {
       const V below = h[jj];
-      const V extend = e[jj] + L, open = below + GL;
+      const V extend = e[jj] + L, open = (Exact ? y[jj] : below) + GL;
       const V v = extend > open ? extend : open;
       e[jj] = v;
       const V d = diag + p[jj];
       V x = d > v ? d : v;
       if constexpr (!Global) x = x > zero ? x : zero;
-      const V reach = x_right + g_low;
-      f = (f > reach ? f : reach) + g_high;
+      const V reach = x_right + G;
+      f = (f > reach ? f : reach) + L;
       const V cell = f > x ? f : x;
       h[jj] = cell;
+      if constexpr (Exact) {
+        V yv = d > f ? d : f;
+        if constexpr (!Global) yv = yv > zero ? yv : zero;
+        y[jj] = yv;
+        if constexpr (Global && !Weighted) {
+          row_x[jj] = x;
+          pair = d;
+        }
+      }
       if constexpr (!Global) best = best > cell ? best : cell;
       x_right = x;
       diag = below;
     }
-    if constexpr (Global && !Weighted) best = best > h[0] ? best : h[0];
+    if constexpr (Global && !Weighted) {
+      const V start = !Exact ? h[0] : ii > 0 ? y[0] : pair;
+      best = best > start ? best : start;
+    }
   }
   if constexpr (Global && !Weighted) {
-    for (std::int32_t jj = 1; jj <= n; ++jj) best = best > h[jj] ? best : h[jj];
+    for (std::int32_t jj = 1; jj <= n; ++jj) {
+      const V start = Exact && jj < n ? row_x[jj] : h[jj];
+      best = best > start ? best : start;
+    }
   }
   if constexpr (Global && Weighted) best = h[0];
   for (int lane = 0; lane < Lanes; ++lane) out[lane] = best[lane];
 }
 
+template <class A, bool Exact, int Lanes>
+__attribute__((always_inline)) inline void dispatch_method(const Couples<A>& c, std::int32_t* storage,
+                                                           std::int64_t* out) {
+  if (!c.global) {
+    qualities<A, false, false, Exact, Lanes>(c, storage, out);
+  } else if (c.end_weight) {
+    qualities<A, true, true, Exact, Lanes>(c, storage, out);
+  } else {
+    qualities<A, true, false, Exact, Lanes>(c, storage, out);
+  }
+}
+
 template <class A, int Lanes>
 __attribute__((always_inline)) inline void dispatch(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
-  if (!c.global) {
-    qualities<A, false, false, Lanes>(c, storage, out);
-  } else if (c.end_weight) {
-    qualities<A, true, true, Lanes>(c, storage, out);
+  if (exact_gaps(c.gap_weight, c.gap_length_weight)) {
+    dispatch_method<A, true, Lanes>(c, storage, out);
   } else {
-    qualities<A, true, false, Lanes>(c, storage, out);
+    dispatch_method<A, false, Lanes>(c, storage, out);
   }
 }
 
@@ -1234,9 +1569,12 @@ alignment_results::Alignment_Array_Access align_windows(
   }
   const double n = double(c.randomization);
   mean = float(double(sum) / n);
-  // Rounding may leave a tiny negative variance when every score is equal.
-  const float variance = float((double(sum_of_squares) - double(sum) * double(sum) / n) / n);
-  std_dev = variance > 0.0f ? std::sqrt(variance) : 0.0f;
+  // n Sum2 - Sum Sum, exact in 128 bits (n and every score are below 2^31,
+  // so both products stay below 2^124): equal scores give exactly 0, and
+  // no rounding can make it negative.
+  const __int128 spread = __int128(c.randomization) * sum_of_squares - __int128(sum) * sum;
+  const float variance = float(double(spread) / n / n);
+  std_dev = std::sqrt(variance);
   return results;
 }
 

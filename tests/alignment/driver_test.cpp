@@ -245,7 +245,8 @@ void expect_statistics(const Alignment_Array_Access& results, const std::vector<
   }
   const double n = double(scores.size());
   const float mean = float(double(sum) / n);
-  const float std_dev = std::sqrt(float((double(sum_of_squares) - double(sum) * double(sum) / n) / n));
+  const __int128 spread = __int128(scores.size()) * sum_of_squares - __int128(sum) * sum;
+  const float std_dev = std::sqrt(float(double(spread) / n / n));
   ASSERT_NE(std_dev, 0.0f);
   for (std::int32_t k = 1; k <= results->last(); ++k) {
     const Alignment& r = *(*results)(k);
@@ -310,17 +311,27 @@ TEST(Randomisation, SumsBeyond64BitsAreRefused) {
 }
 
 TEST(Randomisation, EqualShuffledScoresGiveNoZScore) {
-  // Shuffling a run of one letter changes nothing.
+  // Shuffling a run of one letter changes nothing, however large the scores.
   const SEQUENCE_DATA a = sequence(Sequence_Model::DNA, "ACGTAAAT", "a");
   const SEQUENCE_DATA b = sequence(Sequence_Model::DNA, "AAAAA", "b");
-  Call c;
-  c.randomization = 20;
-  for (bool global : {false, true}) {
-    const auto results = run(global, a, b, c);
-    const Alignment& r = *(*results)(1);
-    EXPECT_EQ(r.Quality_Mean, float(r.Quality));
-    EXPECT_EQ(r.Quality_Std, 0.0f);
-    EXPECT_EQ(r.Quality_Z_Score, 0.0f);
-    EXPECT_EQ(r.Quality_Significance, 0.0f);
+  const SEQUENCE_DATA fifty = sequence(Sequence_Model::DNA, std::string(50, 'A'), "fifty");
+  Call small;
+  small.randomization = 20;
+  Call large;
+  large.match = 123457;
+  large.randomization = 999;
+  const struct {
+    const SEQUENCE_DATA *one, *two;
+    Call call;
+  } cases[] = {{&a, &b, small}, {&fifty, &fifty, large}};
+  for (const auto& c : cases) {
+    for (bool global : {false, true}) {
+      const auto results = run(global, *c.one, *c.two, c.call);
+      const Alignment& r = *(*results)(1);
+      EXPECT_EQ(r.Quality_Mean, float(r.Quality));
+      EXPECT_EQ(r.Quality_Std, 0.0f);
+      EXPECT_EQ(r.Quality_Z_Score, 0.0f);
+      EXPECT_EQ(r.Quality_Significance, 0.0f);
+    }
   }
 }

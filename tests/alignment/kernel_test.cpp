@@ -51,6 +51,8 @@ Window<Amino_Acid> protein(const std::string& letters, std::int32_t first = 1) {
 }
 
 Nucleotide code_of(char c, Nucleotide) { return sequence_specifications::To_Nucleotide(c); }
+char letter_of(Nucleotide c) { return sequence_specifications::Nucleotide_Image(c); }
+char letter_of(Amino_Acid c) { return sequence_specifications::Amino_Acid_Image(c); }
 Amino_Acid code_of(char c, Amino_Acid) { return sequence_specifications::To_Amino_Acid(c); }
 
 struct Settings {
@@ -95,40 +97,49 @@ std::int32_t quality_only(Method m, const Window<Amino_Acid>& a, const Window<Am
                                         m == Method::GLOBAL_WEIGHTED_ENDS);
 }
 
-// The textbook forward affine-gap recurrences over full matrices: M the
-// best score of the prefixes, X ending with a residue of sequence 1 against
-// a gap, Y with one of sequence 2. A gap of k adds G + k L.
+// The textbook three-state recurrences, forward over full matrices: M the
+// best score of the prefixes that ends with a pair, X one that ends with a
+// residue of sequence 1 against a gap, Y one with a residue of sequence 2.
+// A gap of k adds G + k L once: a gap opens only after a pair or a gap in
+// the other direction. A local alignment starts and ends anywhere, but its
+// gaps stand beside residues of both sequences that come after them (the
+// kernels' cells); a global one covers both sequences, with free or charged
+// end gaps.
 template <class Code, class Matrix>
 std::int64_t textbook_score(Method method, const std::vector<Code>& a, const std::vector<Code>& b,
                             const Matrix& s, std::int64_t G, std::int64_t L) {
   const std::size_t m = a.size(), n = b.size();
   const std::int64_t none = -(std::int64_t(1) << 50);
   std::vector<std::vector<std::int64_t>> M(m + 1, std::vector<std::int64_t>(n + 1, none)), X = M, Y = M;
-  const bool weighted = method == Method::GLOBAL_WEIGHTED_ENDS;
-  M[0][0] = 0;
-  for (std::size_t i = 1; i <= m; ++i) M[i][0] = X[i][0] = weighted ? G + L * std::int64_t(i) : 0;
-  for (std::size_t j = 1; j <= n; ++j) M[0][j] = Y[0][j] = weighted ? G + L * std::int64_t(j) : 0;
-  std::int64_t best = 0;
+  const bool local = method == Method::LOCAL, weighted = method == Method::GLOBAL_WEIGHTED_ENDS;
+  const std::int64_t start = local ? 0 : none;  // a local alignment may begin anywhere
+  if (!local) {
+    M[0][0] = 0;
+    for (std::size_t i = 1; i <= m; ++i) X[i][0] = weighted ? G + L * std::int64_t(i) : 0;
+    for (std::size_t j = 1; j <= n; ++j) Y[0][j] = weighted ? G + L * std::int64_t(j) : 0;
+  }
+  std::int64_t best = local ? 0 : none;
   for (std::size_t i = 1; i <= m; ++i) {
     for (std::size_t j = 1; j <= n; ++j) {
-      X[i][j] = std::max(X[i - 1][j] + L, M[i - 1][j] + G + L);
-      Y[i][j] = std::max(Y[i][j - 1] + L, M[i][j - 1] + G + L);
-      M[i][j] = std::max({M[i - 1][j - 1] + s[std::size_t(a[i - 1])][std::size_t(b[j - 1])], X[i][j], Y[i][j]});
-      if (method == Method::LOCAL) M[i][j] = std::max<std::int64_t>(M[i][j], 0);
-      best = std::max(best, M[i][j]);
+      M[i][j] = s[std::size_t(a[i - 1])][std::size_t(b[j - 1])] +
+                std::max({start, M[i - 1][j - 1], X[i - 1][j - 1], Y[i - 1][j - 1]});
+      X[i][j] = std::max(X[i - 1][j] + L, std::max({start, M[i - 1][j], Y[i - 1][j]}) + G + L);
+      Y[i][j] = std::max(Y[i][j - 1] + L, std::max({start, M[i][j - 1], X[i][j - 1]}) + G + L);
+      best = std::max({best, M[i][j], X[i][j], Y[i][j]});
     }
   }
-  if (method == Method::LOCAL) return best;
+  if (local) return best;
   if (method == Method::GLOBAL_FREE_ENDS) {
-    // Free leading gaps above; a free trailing gap ends on the last row or column.
+    // A free trailing gap follows a pair or a gap in the other direction; a
+    // gap that ends both sequences is such a trailing gap, free.
     best = none;
-    for (std::size_t i = 0; i <= m; ++i) best = std::max(best, M[i][n]);
-    for (std::size_t j = 0; j <= n; ++j) best = std::max(best, M[m][j]);
+    for (std::size_t i = 0; i <= m; ++i) best = std::max({best, M[i][n], i < m ? Y[i][n] : none});
+    for (std::size_t j = 0; j <= n; ++j) best = std::max({best, M[m][j], j < n ? X[m][j] : none});
     return best;
   }
   // Charged ends: a gap that reaches the end of one sequence and the end gap
-  // of the other that follows it share one opening.
-  best = M[m][n];
+  // of the other that follows it may share one opening.
+  best = std::max({M[m][n], X[m][n], Y[m][n]});
   for (std::size_t j = 0; j < n; ++j) best = std::max(best, X[m][j] + L * std::int64_t(n - j));
   for (std::size_t i = 0; i < m; ++i) best = std::max(best, Y[i][n] + L * std::int64_t(m - i));
   return best;
@@ -175,11 +186,8 @@ std::int64_t text_score(Method method, const Alignment& r, const Window<Code>& a
     }
   }
   if (method == Method::LOCAL) {
-    // The last step's cell: the last pair when the path ends with one.
-    if (!runs.empty() && runs.back().kind == 'P') {
-      EXPECT_EQ(r.Stop_1, i - 1);
-      EXPECT_EQ(r.Stop_2, j - 1);
-    }
+    EXPECT_EQ(r.Stop_1, i - 1);
+    EXPECT_EQ(r.Stop_2, j - 1);
   } else {
     EXPECT_EQ(r.Start_1, a.first);
     EXPECT_EQ(r.Start_2, b.first);
@@ -194,11 +202,20 @@ std::int64_t text_score(Method method, const Alignment& r, const Window<Code>& a
     if (method == Method::GLOBAL_FREE_ENDS && end) continue;
     score += G + L * runs[k].length;
   }
+  // Two end gaps sharing one opening, which the kernels choose unless an
+  // opening rewards.
   if (method == Method::GLOBAL_WEIGHTED_ENDS && runs.size() >= 2 && runs.back().kind != 'P' &&
       runs[runs.size() - 2].kind != 'P') {
-    score -= G;
+    score -= std::min<std::int64_t>(G, 0);
   }
   return score;
+}
+
+template <class Code>
+std::string letters(const Window<Code>& w) {
+  std::string text;
+  for (Code c : w.codes) text += letter_of(c);
+  return text;
 }
 
 std::string texts(const Alignment& r) {
@@ -229,11 +246,11 @@ Window<Code> random_window(std::mt19937& random, int codes_used) {
 // textbook score, the score of its own texts and the score-only pass.
 // Scale multiplies every weight and matrix value: large enough, the scores
 // no longer fit the 32-bit working range of the kernels and take 64 bits.
-// Rewarding lets gap positions add to the score and gaps cost nothing (for
-// the local and the charged-ends global method).
+// Cheap gaps lets gaps cost nothing or add to the score, by the opening,
+// by each position, or both.
 template <class Code, int Size, class Matrix>
 void check_random_couples(std::uint32_t seed, int couples, Matrix (*built_in)(), std::int32_t scale = 1,
-                          bool rewarding = false) {
+                          bool cheap_gaps = false) {
   std::mt19937 random(seed);
   for (int couple = 0; couple < couples; ++couple) {
     const int codes_used = couple % 2 ? 4 : Size;
@@ -245,27 +262,24 @@ void check_random_couples(std::uint32_t seed, int couples, Matrix (*built_in)(),
     }
     Settings s;
     do {
-      s.gap = std::uniform_int_distribution<int>(-12, 0)(random);
-      s.gap_length = std::uniform_int_distribution<int>(-4, rewarding ? 6 : 0)(random);
-    } while (s.gap + s.gap_length == 0 && !rewarding);
+      s.gap = std::uniform_int_distribution<int>(-12, cheap_gaps ? 12 : 0)(random);
+      s.gap_length = std::uniform_int_distribution<int>(-4, cheap_gaps ? 6 : 0)(random);
+    } while (s.gap + s.gap_length == 0 && !cheap_gaps);
     s.gap *= scale;
     s.gap_length *= scale;
     s.backward = Backward_Mode(std::uniform_int_distribution<int>(0, 5)(random));
     for (Method method : {Method::LOCAL, Method::GLOBAL_WEIGHTED_ENDS, Method::GLOBAL_FREE_ENDS}) {
-      if (rewarding && method == Method::GLOBAL_FREE_ENDS) continue;
-      // Rewarding gaps can make a local alignment end on a gap beside the
-      // last column or row, which the kernels' backward boundaries exclude
-      // and the forward recurrences allow; on the reversed windows the
-      // forward recurrences are the kernels' backward ones. (Global ends
-      // are whole-window either way.)
+      // The kernels run backwards: on the reversed windows the forward
+      // recurrences are theirs. (Global ends are whole-window either way.)
       const auto reversed = [&](std::vector<Code> codes) {
-        if (rewarding && method == Method::LOCAL) std::reverse(codes.begin(), codes.end());
+        if (method == Method::LOCAL) std::reverse(codes.begin(), codes.end());
         return codes;
       };
       const std::int64_t expected =
           textbook_score(method, reversed(a.codes), reversed(b.codes), matrix, s.gap, s.gap_length);
       SCOPED_TRACE(std::string(name(method)) + ", couple " + std::to_string(couple) + ", G " +
-                   std::to_string(s.gap) + ", L " + std::to_string(s.gap_length));
+                   std::to_string(s.gap) + ", L " + std::to_string(s.gap_length) + ", " + letters(a) + " / " +
+                   letters(b));
       EXPECT_EQ(quality_only(method, a, b, matrix, s), expected);
       for (Building_Mode building : {Building_Mode::ONE, Building_Mode::ALL_FIRSTS, Building_Mode::FULL}) {
         for (Optimize_Mode optimize : {Optimize_Mode::NO, Optimize_Mode::SHORT, Optimize_Mode::LARGE}) {
@@ -283,7 +297,7 @@ void check_random_couples(std::uint32_t seed, int couples, Matrix (*built_in)(),
             const std::int64_t own = text_score(method, r, a, b, matrix, s.gap, s.gap_length);
             // A local score of 0 is one pair that scores no more than 0.
             if (!(method == Method::LOCAL && expected == 0)) {
-              EXPECT_EQ(own, expected);
+              EXPECT_EQ(own, expected) << texts(r);
             }
             if (optimize != Optimize_Mode::NO) {
               EXPECT_EQ(r.Length, (*results)(1)->Length);
@@ -330,9 +344,27 @@ TEST(KernelOracle, LargeWeightsAgreeWithTheTextbook) {
   check_random_couples<Amino_Acid, 24, Protein_Score_Matrix>(98, 60, &utils::Default_Protein_Matrix, 1 << 22);
 }
 
-TEST(KernelOracle, RewardingGapPositionsAgreeWithTheTextbook) {
-  check_random_couples<Nucleotide, 15, Nucleic_Score_Matrix>(31, 200, &default_dna, 1, true);
-  check_random_couples<Amino_Acid, 24, Protein_Score_Matrix>(32, 200, &utils::Default_Protein_Matrix, 1, true);
+TEST(KernelOracle, CheapAndRewardingGapsAgreeWithTheTextbook) {
+  check_random_couples<Nucleotide, 15, Nucleic_Score_Matrix>(31, 400, &default_dna, 1, true);
+  check_random_couples<Amino_Acid, 24, Protein_Score_Matrix>(32, 400, &utils::Default_Protein_Matrix, 1, true);
+  const auto small_dna = [] { return utils::Default_Nucleic_Matrix(5, -4); };
+  check_random_couples<Nucleotide, 15, Nucleic_Score_Matrix>(33, 60, +small_dna, 1 << 22, true);
+}
+
+TEST(KernelOracle, ARewardingGapIsCountedOncePerGap) {
+  // Each gap adds its opening reward once: the alignments alternate
+  // between the two directions, and each shows the score it is given.
+  const auto a = dna("ACGT"), b = dna("TTGA");
+  const Nucleic_Score_Matrix matrix = utils::Default_Nucleic_Matrix(10, -9);
+  Settings s;
+  s.gap = 5;
+  s.gap_length = 0;
+  EXPECT_EQ(summaries(align(Method::LOCAL, a, b, matrix, s)),
+            (std::vector<std::string>{"A.C.GT/.T.TG. Q35 L6 G5/5 M1/0 C1 1-4 1-3 DVH"}));
+  EXPECT_EQ(summaries(align(Method::GLOBAL_WEIGHTED_ENDS, a, b, matrix, s)),
+            (std::vector<std::string>{"A.C.GT./.T.TG.A Q40 L7 G6/6 M1/0 C1 1-4 1-4 DVH"}));
+  EXPECT_EQ(quality_only(Method::LOCAL, a, b, matrix, s), 35);
+  EXPECT_EQ(quality_only(Method::GLOBAL_WEIGHTED_ENDS, a, b, matrix, s), 40);
 }
 
 TEST(KernelOracle, ScoresBeyond32BitsAreRefused) {
