@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang++ and runs each for SECONDS seconds
-# (default 60) over a seed corpus made of the examples and test fixtures.
-# Needs the Debian package clang.
+# Builds the libFuzzer targets with clang++ and runs them side by side, each
+# for SECONDS seconds (default 60), over a seed corpus made of the examples and
+# test fixtures. Each run has a fixed seed. A crash, a leak, a sanitizer report
+# or an input slower than 10 seconds fails the script; the input is kept in
+# build/fuzz/findings and the run's output in build/fuzz/logs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh clang libclang-rt-dev
 seconds=${1:-60}
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZARN_FUZZ=ON -DZARN_TESTS=OFF
-cmake --build build/fuzz
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DZARN_FUZZ=ON -DZARN_TESTS=OFF
+cmake --build build/fuzz -j "$(nproc)"
+mkdir -p build/fuzz/findings build/fuzz/logs
+names=()
+pids=()
+trap '[ ${#pids[@]} -eq 0 ] || kill "${pids[@]}" 2>/dev/null || true' EXIT
 for target in build/fuzz/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus=build/fuzz/corpus/$name
@@ -17,6 +24,22 @@ for target in build/fuzz/fuzz/fuzz_*; do
                          tests/fixtures/sequence_io/* "$corpus"/ 2>/dev/null || true ;;
     fuzz_*matrix*) cp -n examples/*.mat tests/fixtures/matrices/* "$corpus"/ 2>/dev/null || true ;;
   esac
-  echo "== $name"
-  "$target" -max_total_time="$seconds" -max_len=8192 "$corpus"
+  rm -f build/fuzz/findings/"$name"-*
+  "$target" -seed=1 -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+    -artifact_prefix=build/fuzz/findings/"$name"- "$corpus" >build/fuzz/logs/"$name".log 2>&1 &
+  names+=("$name")
+  pids+=($!)
 done
+failed=0
+for i in "${!pids[@]}"; do
+  log=build/fuzz/logs/${names[$i]}.log
+  if wait "${pids[$i]}"; then
+    echo "== ${names[$i]}: $(grep '^Done' "$log" || echo done)"
+  else
+    echo "== ${names[$i]}: FAILED (log $log, input in build/fuzz/findings)"
+    tail -n 60 "$log"
+    failed=1
+  fi
+done
+pids=()
+exit $failed

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, the Debian packages the build needs and the machine lacks.
+# Installs, with apt-get, the Debian packages the build needs and the machine
+# lacks, and those named as arguments (scripts/install-deps.sh PACKAGE...).
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""
