@@ -124,58 +124,62 @@ void read_couples(Settings& settings, int& i) {
   }
 }
 
+enum class Option {
+  length, positions, begin, end, reverse, complement, interval,
+  seed, mutation, ascii, gcg, protein, format, output,
+};
+
+// Tried in this order; the first that accepts the word decides.
+constexpr options_util::Word_Row<Option> keywords[] = {
+    {"-LENGTH", 2, Option::length},
+    {"-POSITIONS", 3, Option::positions},
+    {"-BEGIN", 2, Option::begin},
+    {"-END", 2, Option::end},
+    {"-REVERSE", 2, Option::reverse},
+    {"-COMPLEMENTAIRE", 2, Option::complement},
+    {"-INTERVAL", 2, Option::interval},
+    {"-SEED", 2, Option::seed},
+    {"-MUTATION", 2, Option::mutation},
+    {"-ASCII", 2, Option::ascii},
+    {"-GCG", 2, Option::gcg},
+    {"-PROTEIN", 4, Option::protein},
+    {"-FORMAT", 2, Option::format},
+    {"-OUTPUT", 2, Option::output},
+};
+
 void read_options(Settings& settings) {
-  using options_util::Is_Abbreviation;
   const int count = platform::argument_count();
   int i = 1;
   while (i < count) {
-    const std::string& word = platform::argument(i);
-    if (Is_Abbreviation(word, "-LENGTH", 2)) {
-      settings.Line_Length = integer_argument(i + 1);
-      i += 2;
-    } else if (Is_Abbreviation(word, "-POSITIONS", 3)) {
-      read_couples(settings, i);
-    } else if (Is_Abbreviation(word, "-BEGIN", 2)) {
-      settings.Begin_Position = integer_argument(i + 1);
-      i += 2;
-    } else if (Is_Abbreviation(word, "-END", 2)) {
-      settings.End_Position = integer_argument(i + 1);
-      i += 2;
-    } else if (Is_Abbreviation(word, "-REVERSE", 2)) {
-      settings.Reverse_Flag = true;
-      i += 1;
-    } else if (Is_Abbreviation(word, "-COMPLEMENTAIRE", 2)) {
-      settings.Complement_Flag = true;
-      i += 1;
-    } else if (Is_Abbreviation(word, "-INTERVAL", 2)) {
-      settings.Window_Length = integer_argument(i + 1);
-      settings.Window_Overlap = integer_argument(i + 2);
-      if (settings.Window_Overlap >= settings.Window_Length) argument_error(146);
-      i += 3;
-    } else if (Is_Abbreviation(word, "-SEED", 2)) {
-      settings.Seed = integer_argument(i + 1);
-      i += 2;
-    } else if (Is_Abbreviation(word, "-MUTATION", 2)) {
-      settings.Mutations = integer_argument(i + 1);
-      i += 2;
-    } else if (Is_Abbreviation(word, "-ASCII", 2)) {
-      settings.Output_Format = Output_Kind::Fragment_Output;
-      i += 1;
-    } else if (Is_Abbreviation(word, "-GCG", 2)) {
-      settings.Output_Format = Output_Kind::GCG_Output;
-      i += 1;
-    } else if (Is_Abbreviation(word, "-PROTEIN", 4)) {
-      settings.Protein_Output = true;
-      i += 1;
-    } else if (Is_Abbreviation(word, "-FORMAT", 2)) {
-      settings.Input_Format = options_util::To_Sequence_Format(platform::argument(i + 1));
-      i += 2;
-    } else if (Is_Abbreviation(word, "-OUTPUT", 2)) {
-      settings.Output_Name = strlib::Copy_Non_Empty(platform::argument(i + 1), std::move(settings.Output_Name));
-      i += 2;
-    } else {
-      argument_error(174);
+    const Option* found = options_util::Find_Word(platform::argument(i), keywords);
+    if (!found) argument_error(174);
+    // Each value read moves I on to it; the step after the switch passes the
+    // last word used.
+    switch (*found) {
+      case Option::length: settings.Line_Length = integer_argument(++i); break;
+      case Option::positions: read_couples(settings, i); continue;  // I is on the next word already
+      case Option::begin: settings.Begin_Position = integer_argument(++i); break;
+      case Option::end: settings.End_Position = integer_argument(++i); break;
+      case Option::reverse: settings.Reverse_Flag = true; break;
+      case Option::complement: settings.Complement_Flag = true; break;
+      case Option::interval:
+        settings.Window_Length = integer_argument(++i);
+        settings.Window_Overlap = integer_argument(++i);
+        if (settings.Window_Overlap >= settings.Window_Length) argument_error(146);
+        break;
+      case Option::seed: settings.Seed = integer_argument(++i); break;
+      case Option::mutation: settings.Mutations = integer_argument(++i); break;
+      case Option::ascii: settings.Output_Format = Output_Kind::Fragment_Output; break;
+      case Option::gcg: settings.Output_Format = Output_Kind::GCG_Output; break;
+      case Option::protein: settings.Protein_Output = true; break;
+      case Option::format:
+        settings.Input_Format = options_util::To_Sequence_Format(platform::argument(++i));
+        break;
+      case Option::output:
+        settings.Output_Name = strlib::Copy_Non_Empty(platform::argument(++i), std::move(settings.Output_Name));
+        break;
     }
+    ++i;
   }
 
   if (i != count) argument_error(181);

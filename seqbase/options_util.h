@@ -1,9 +1,12 @@
-// Option words: abbreviation matching, words to strands, types and formats,
-// numbers from text, upper case, base names of paths.
+// Option words: abbreviation matching and word tables, words to strands,
+// types and formats, numbers from text, a conversion's error re-keyed to its
+// option, upper case, base names of paths.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "platform/exceptions.h"
 #include "sequence_specifications.h"
@@ -18,8 +21,8 @@ inline constexpr platform::Exception_Id ARGUMENT_ERROR{"OPTIONS_UTIL.ARGUMENT_ER
 // is a prefix of Keyword, case ignored.
 bool Is_Abbreviation(strlib::Plain_View word, strlib::Plain_View keyword, std::int32_t min_length);
 
-// A row of a word table: a keyword, its shortest accepted abbreviation and
-// what it stands for.
+// A row of a word table (a program's keywords, or the value words after
+// one): a keyword, its shortest accepted abbreviation and what it stands for.
 template <class Result>
 struct Word_Row {
   const char* keyword;
@@ -34,6 +37,20 @@ const Result* Find_Word(strlib::Plain_View word, const Word_Row<Result> (&rows)[
     if (Is_Abbreviation(word, row.keyword, row.minimum)) return &row.result;
   }
   return nullptr;
+}
+
+// Convert's result. The exception Caught alone is raised again as Raised
+// with Key as its message, so that the error names the option; every other
+// exception passes through unchanged.
+template <class Convert>
+auto With_Key(const platform::Exception_Id& caught, const platform::Exception_Id& raised,
+              std::string_view key, Convert convert) -> decltype(convert()) {
+  try {
+    return convert();
+  } catch (const platform::Error& e) {
+    if (e.is(caught)) platform::raise(raised, std::string(key));
+    throw;
+  }
 }
 
 sequence_specifications::Strand To_Strand(strlib::Plain_View word);

@@ -8,11 +8,16 @@
 
 namespace zarn_options {
 
-using options_util::Is_Abbreviation;
+using options_util::To_Sequence_Format;
+using options_util::To_Sequence_Model;
+using options_util::Word_Row;
 using sequence_alignment::Alignment_Method;
 using sequence_alignment::Backward_Mode;
 using sequence_alignment::Building_Mode;
 using sequence_alignment::Optimize_Mode;
+using sequence_specifications::INVALID_SEQUENCE_FORMAT;
+using sequence_specifications::INVALID_SEQUENCE_MODEL;
+using sequence_specifications::INVALID_STRAND;
 using sequence_specifications::Strand;
 using strlib::Copy_Non_Empty;
 using strlib::String_Length;
@@ -27,15 +32,9 @@ enum class Action {
   results, no_summary, summary, length_max, list, positions, adjust, lmin, smin, verbose,
 };
 
-struct Keyword {
-  const char* word;
-  std::int32_t minimum;
-  Action action;
-};
-
 // Tried in this order; the first that accepts the argument decides, so the
 // order settles every common beginning ("-L" is "-LENGTHMAX").
-constexpr Keyword keywords[] = {
+constexpr Word_Row<Action> keywords[] = {
     {"-GLOBAL", 3, Action::global},
     {"-LOCAL", 3, Action::local},
     {"-BUilding", 3, Action::building},
@@ -86,100 +85,59 @@ constexpr Keyword keywords[] = {
     {"-VERBOSE", 2, Action::verbose},
 };
 
-template <class Result>
-using Value_Word = options_util::Word_Row<Result>;
-
-constexpr Value_Word<Building_Mode> building_words[] = {
+constexpr Word_Row<Building_Mode> building_words[] = {
     {"One", 1, Building_Mode::ONE},
     {"All_first", 1, Building_Mode::ALL_FIRSTS},
     {"Full", 1, Building_Mode::FULL},
 };
 
-constexpr Value_Word<Optimize_Mode> optimize_words[] = {
+constexpr Word_Row<Optimize_Mode> optimize_words[] = {
     {"No", 1, Optimize_Mode::NO},
     {"Short", 1, Optimize_Mode::SHORT},
     {"Large", 1, Optimize_Mode::LARGE},
 };
 
-constexpr Value_Word<Backward_Mode> backward_words[] = {
+constexpr Word_Row<Backward_Mode> backward_words[] = {
     {"DVH", 2, Backward_Mode::DVH}, {"DHV", 2, Backward_Mode::DHV}, {"VDH", 2, Backward_Mode::VDH},
     {"VHD", 2, Backward_Mode::VHD}, {"HDV", 2, Backward_Mode::HDV}, {"HVD", 2, Backward_Mode::HVD},
 };
 
 template <class Result, std::size_t N>
-Result value_word(const std::string& value, const Value_Word<Result> (&rows)[N], const char* key) {
+Result value_word(const std::string& value, const Word_Row<Result> (&rows)[N], const char* key) {
   if (const Result* found = options_util::Find_Word(value, rows)) return *found;
   platform::raise(INVALID_DATA, key);
 }
 
+// The value is fetched before the field's old string is handed over, so
+// that a missing value leaves the field as it was.
+void name_value(const std::string& value, strlib::String_Pointer& field) {
+  field = Copy_Non_Empty(value, std::move(field));
+}
+
 // Only a value that does not begin with a number gets the option's key; an
 // empty value's end error passes through as it is.
-bool not_a_number(const platform::Error& e) { return e.is(io_exceptions::DATA_ERROR); }
-
 std::int32_t integer_value(const std::string& value, const char* key) {
-  try {
-    return options_util::To_Integer(value);
-  } catch (const platform::Error& e) {
-    if (not_a_number(e)) platform::raise(INVALID_DATA, key);
-    throw;
-  }
+  return options_util::With_Key(io_exceptions::DATA_ERROR, INVALID_DATA, key,
+                                [&] { return options_util::To_Integer(value); });
 }
 
 float float_value(const std::string& value, const char* key) {
-  try {
-    return options_util::To_Float(value);
-  } catch (const platform::Error& e) {
-    if (not_a_number(e)) platform::raise(INVALID_DATA, key);
-    throw;
-  }
+  return options_util::With_Key(io_exceptions::DATA_ERROR, INVALID_DATA, key,
+                                [&] { return options_util::To_Float(value); });
 }
 
-sequence_specifications::Sequence_Format format_value(const std::string& value, const char* key) {
-  try {
-    return options_util::To_Sequence_Format(value);
-  } catch (const platform::Error& e) {
-    if (e.is(sequence_specifications::INVALID_SEQUENCE_FORMAT)) platform::raise(e.identity(), key);
-    throw;
-  }
-}
-
-sequence_specifications::Sequence_Model model_value(const std::string& value, const char* key) {
-  try {
-    return options_util::To_Sequence_Model(value);
-  } catch (const platform::Error& e) {
-    if (e.is(sequence_specifications::INVALID_SEQUENCE_MODEL)) platform::raise(e.identity(), key);
-    throw;
-  }
+// A format, type or strand word that Convert does not know keeps its
+// exception, with the option's key as the message.
+template <class Result>
+Result known_word(Result (*convert)(strlib::Plain_View), const platform::Exception_Id& unknown,
+                  const std::string& value, const char* key) {
+  return options_util::With_Key(unknown, unknown, key, [&] { return convert(value); });
 }
 
 // The strand is stored before BOTH is refused.
 void strand_value(const std::string& value, Strand& field, const char* key) {
-  try {
-    field = options_util::To_Strand(value);
-  } catch (const platform::Error& e) {
-    if (e.is(sequence_specifications::INVALID_STRAND)) platform::raise(e.identity(), key);
-    throw;
-  }
-  if (field == Strand::BOTH) platform::raise(sequence_specifications::INVALID_STRAND, key);
-}
-
-bool takes_value(Action action) {
-  switch (action) {
-    case Action::global:
-    case Action::local:
-    case Action::reverse_1:
-    case Action::complement_1:
-    case Action::reverse_2:
-    case Action::complement_2:
-    case Action::end_weight:
-    case Action::results:
-    case Action::no_summary:
-    case Action::summary:
-    case Action::verbose:
-      return false;
-    default:
-      return true;
-  }
+  field = known_word(options_util::To_Strand, INVALID_STRAND, value, key);
+  if (field == Strand::BOTH) platform::raise(INVALID_STRAND, key);
 }
 
 }  // namespace
@@ -192,95 +150,84 @@ void Get_Options(Options_Record& options) {
   bool mismatch_given = false;
   int i = 1;
   while (i <= count) {
-    const std::string& word = platform::argument(i);
-    const Keyword* found = nullptr;
-    for (const Keyword& k : keywords) {
-      if (Is_Abbreviation(word, k.word, k.minimum)) {
-        found = &k;
-        break;
-      }
-    }
+    const Action* found = options_util::Find_Word(platform::argument(i), keywords);
     if (!found) platform::raise(options_util::ARGUMENT_ERROR, platform::place("zarn_options", 361));
 
-    if (!takes_value(found->action)) {
-      switch (found->action) {
-        case Action::global: options.Method = Alignment_Method::GLOBAL_ALIGNMENT; break;
-        case Action::local: options.Method = Alignment_Method::LOCAL_ALIGNMENT; break;
-        case Action::reverse_1: options.Reverse_1 = true; break;
-        case Action::complement_1: options.Complement_1 = true; break;
-        case Action::reverse_2: options.Reverse_2 = true; break;
-        case Action::complement_2: options.Complement_2 = true; break;
-        case Action::end_weight: options.End_Weight = true; break;
-        case Action::results: options.Write_Results = true; break;
-        case Action::no_summary: options.Screen_Summary = false; break;
-        case Action::summary: options.Write_Summary = true; break;
-        case Action::verbose:
-          platform::standard_output().put_line("Zarn version 1.5");
-          options.Verbose = true;
-          break;
-        default: break;
-      }
-      i += 1;
-      continue;
-    }
-
-    if (found->action == Action::positions) options.Positions_Given = true;
-    // A missing value raises CONSTRAINT_ERROR here, which goes on unchanged.
-    const std::string& value = platform::argument(i + 1);
-    switch (found->action) {
-      case Action::building: options.Building = value_word(value, building_words, "O_Building"); break;
-      case Action::optimize: options.Optimize = value_word(value, optimize_words, "O_Optimize"); break;
-      case Action::backward: options.Backward = value_word(value, backward_words, "O_Backward"); break;
-      case Action::name_1: options.Name_1 = Copy_Non_Empty(value, std::move(options.Name_1)); break;
-      case Action::identifier_1:
-        options.Identifier_1 = Copy_Non_Empty(value, std::move(options.Identifier_1));
+    // A keyword with a value moves I on to the next argument; when there is
+    // none, the CONSTRAINT_ERROR of the access goes on unchanged.
+    auto value = [&]() -> const std::string& { return platform::argument(++i); };
+    switch (*found) {
+      case Action::global: options.Method = Alignment_Method::GLOBAL_ALIGNMENT; break;
+      case Action::local: options.Method = Alignment_Method::LOCAL_ALIGNMENT; break;
+      case Action::building: options.Building = value_word(value(), building_words, "O_Building"); break;
+      case Action::optimize: options.Optimize = value_word(value(), optimize_words, "O_Optimize"); break;
+      case Action::backward: options.Backward = value_word(value(), backward_words, "O_Backward"); break;
+      case Action::name_1: name_value(value(), options.Name_1); break;
+      case Action::identifier_1: name_value(value(), options.Identifier_1); break;
+      case Action::format_1:
+        options.Format_1 = known_word(To_Sequence_Format, INVALID_SEQUENCE_FORMAT, value(), "F1");
         break;
-      case Action::format_1: options.Format_1 = format_value(value, "F1"); break;
-      case Action::model_1: options.Model_1 = model_value(value, "T1"); break;
-      case Action::begin_1: options.Begin_1 = integer_value(value, "O_Start 1"); break;
-      case Action::end_1: options.End_1 = integer_value(value, "O_Stop 1"); break;
-      case Action::strand_1: strand_value(value, options.Strand_1, "1"); break;
-      case Action::name_2: options.Name_2 = Copy_Non_Empty(value, std::move(options.Name_2)); break;
-      case Action::identifier_2:
-        options.Identifier_2 = Copy_Non_Empty(value, std::move(options.Identifier_2));
+      case Action::model_1:
+        options.Model_1 = known_word(To_Sequence_Model, INVALID_SEQUENCE_MODEL, value(), "T1");
         break;
-      case Action::format_2: options.Format_2 = format_value(value, "F2"); break;
-      case Action::model_2: options.Model_2 = model_value(value, "T2"); break;
-      case Action::begin_2: options.Begin_2 = integer_value(value, "O_Start 2"); break;
-      case Action::end_2: options.End_2 = integer_value(value, "O_Stop 2"); break;
-      case Action::strand_2: strand_value(value, options.Strand_2, "2"); break;
-      case Action::matrix: options.Matrix_Name = Copy_Non_Empty(value, std::move(options.Matrix_Name)); break;
-      case Action::match: options.Match_Weight = integer_value(value, "O_Match_Weight"); break;
+      case Action::begin_1: options.Begin_1 = integer_value(value(), "O_Start 1"); break;
+      case Action::end_1: options.End_1 = integer_value(value(), "O_Stop 1"); break;
+      case Action::reverse_1: options.Reverse_1 = true; break;
+      case Action::complement_1: options.Complement_1 = true; break;
+      case Action::strand_1: strand_value(value(), options.Strand_1, "1"); break;
+      case Action::name_2: name_value(value(), options.Name_2); break;
+      case Action::identifier_2: name_value(value(), options.Identifier_2); break;
+      case Action::format_2:
+        options.Format_2 = known_word(To_Sequence_Format, INVALID_SEQUENCE_FORMAT, value(), "F2");
+        break;
+      case Action::model_2:
+        options.Model_2 = known_word(To_Sequence_Model, INVALID_SEQUENCE_MODEL, value(), "T2");
+        break;
+      case Action::begin_2: options.Begin_2 = integer_value(value(), "O_Start 2"); break;
+      case Action::end_2: options.End_2 = integer_value(value(), "O_Stop 2"); break;
+      case Action::reverse_2: options.Reverse_2 = true; break;
+      case Action::complement_2: options.Complement_2 = true; break;
+      case Action::strand_2: strand_value(value(), options.Strand_2, "2"); break;
+      case Action::matrix: name_value(value(), options.Matrix_Name); break;
+      case Action::match: options.Match_Weight = integer_value(value(), "O_Match_Weight"); break;
       case Action::mismatch:
-        options.Mismatch_Weight = integer_value(value, "O_Mismatch_Weight");
+        options.Mismatch_Weight = integer_value(value(), "O_Mismatch_Weight");
         mismatch_given = true;
         break;
-      case Action::gap: options.Gap_Weight = integer_value(value, "O_Gap_Weight"); break;
+      case Action::gap: options.Gap_Weight = integer_value(value(), "O_Gap_Weight"); break;
       case Action::gap_length:
-        options.Gap_Length_Weight = integer_value(value, "O_Gap_Length_Weight");
+        options.Gap_Length_Weight = integer_value(value(), "O_Gap_Length_Weight");
         break;
       case Action::similarity:
-        options.Similarity_Threshold = integer_value(value, "O_Similarity_Threshold");
+        options.Similarity_Threshold = integer_value(value(), "O_Similarity_Threshold");
         break;
-      case Action::randomization: options.Randomization = integer_value(value, "O_Randomization"); break;
-      case Action::preserve: options.Preserve = integer_value(value, "O_Preserve"); break;
+      case Action::randomization: options.Randomization = integer_value(value(), "O_Randomization"); break;
+      case Action::preserve: options.Preserve = integer_value(value(), "O_Preserve"); break;
+      case Action::end_weight: options.End_Weight = true; break;
+      case Action::results: options.Write_Results = true; break;
+      case Action::no_summary: options.Screen_Summary = false; break;
+      case Action::summary: options.Write_Summary = true; break;
       case Action::length_max:
-        options.Length_Max = integer_value(value, "O_Length_Max");
+        options.Length_Max = integer_value(value(), "O_Length_Max");
         if (options.Length_Max < 0) platform::raise(INVALID_DATA, "O_Length_Max");
         break;
-      case Action::list: options.List_File = Copy_Non_Empty(value, std::move(options.List_File)); break;
+      case Action::list: name_value(value(), options.List_File); break;
       case Action::positions:
-        options.Positions_File = Copy_Non_Empty(value, std::move(options.Positions_File));
+        options.Positions_Given = true;
+        name_value(value(), options.Positions_File);
         break;
-      case Action::adjust: options.Adjust = integer_value(value, "O_Adjust"); break;
-      case Action::lmin: options.Lmin = integer_value(value, "O_Lmin"); break;
+      case Action::adjust: options.Adjust = integer_value(value(), "O_Adjust"); break;
+      case Action::lmin: options.Lmin = integer_value(value(), "O_Lmin"); break;
       case Action::smin:
-        options.Smin = float_value(value, "O_Smin");
+        options.Smin = float_value(value(), "O_Smin");
         if (!(options.Smin >= 0.0f && options.Smin <= 100.0f)) platform::raise(INVALID_DATA, "O_Smin");
         break;
-      default: break;
+      case Action::verbose:
+        platform::standard_output().put_line("Zarn version 1.5");
+        options.Verbose = true;
+        break;
     }
-    i += 2;
+    ++i;
   }
 
   if (String_Length(options.List_File) != 0) {

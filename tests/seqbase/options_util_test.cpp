@@ -96,6 +96,27 @@ TEST(OptionWords, Numbers) {
   EXPECT_EQ(test_support::raised([] { To_Float("-x"); }).substr(0, 24), "IO_EXCEPTIONS.DATA_ERROR");
 }
 
+TEST(OptionWords, WithKeyTurnsOnlyTheCaughtErrorIntoTheKey) {
+  constexpr platform::Exception_Id keyed{"TEST.KEYED"};
+  auto integer = [&](const char* text) {
+    return With_Key(io_exceptions::DATA_ERROR, keyed, "K_Value", [&] { return To_Integer(text); });
+  };
+  EXPECT_EQ(integer(" 42"), 42);
+  EXPECT_EQ(test_support::raised([&] { integer("x"); }), "TEST.KEYED K_Value");
+  EXPECT_EQ(test_support::raised([&] { integer(""); }).substr(0, 23), "IO_EXCEPTIONS.END_ERROR");
+  // Raised again under its own identity, with only the message replaced.
+  EXPECT_EQ(test_support::raised([] {
+              With_Key(sequence_specifications::INVALID_STRAND, sequence_specifications::INVALID_STRAND,
+                       "1", [] { return To_Strand("x"); });
+            }),
+            "SEQUENCE_SPECIFICATIONS.INVALID_STRAND 1");
+  EXPECT_EQ(test_support::raised([&] {
+              With_Key(sequence_specifications::INVALID_STRAND, keyed, "1",
+                       [] { return To_Sequence_Model("x"); });
+            }),
+            "SEQUENCE_SPECIFICATIONS.INVALID_SEQUENCE_MODEL options_util:123");
+}
+
 TEST(OptionWords, UpperCaseKeepsBounds) {
   const strlib::Plain_String up = To_Upper(strlib::Plain_View("aZ-1é", 4));
   EXPECT_EQ(up.chars, "AZ-1é");
