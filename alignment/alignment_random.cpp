@@ -1,8 +1,14 @@
 #include "alignment_random.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <utility>
+#include <vector>
+
+#include "sequence_alignment-kernel-call.h"
+#include "sequence_alignment-kernel-lanes.h"
 
 namespace alignment_random {
 
@@ -69,6 +75,82 @@ float Significance(float z_score) {
     if (z_score > row.z) return percent * row.p;
   }
   return percent;
+}
+
+namespace {
+
+void shuffle_codes(sequence_specifications::basic::Nucleotide_Array& codes) { Shuffle_Nucleotides(codes); }
+void shuffle_codes(sequence_specifications::basic::Amino_Acid_Array& codes) { Shuffle_Amino_Acids(codes); }
+
+// A round needs only the score of the path Building ONE would build, which
+// the score-only pass gives; when the scores fit 32 bits several rounds
+// are scored at once, one per vector lane.
+template <class A>
+Shuffle_Statistics shuffled_qualities(sequence_alignment::kernel::Problem<A> problem, std::int32_t rounds) {
+  namespace kernel = sequence_alignment::kernel;
+  using Code = typename A::code_type;
+  auto shuffled = platform::Heap_Array<Code>::copy_of(problem.codes_2.codes, problem.codes_2.length(),
+                                                      problem.codes_2.first);
+  std::int64_t sum = 0, sum_of_squares = 0;
+  const auto add = [&](std::int64_t q) {
+    if (__builtin_add_overflow(sum, q, &sum) || __builtin_add_overflow(sum_of_squares, q * q, &sum_of_squares)) {
+      platform::raise(standard::CONSTRAINT_ERROR, "randomisation sums beyond 64 bits");
+    }
+  };
+  const std::int32_t len2 = problem.codes_2.length();
+  if (kernel::detail::scores_fit_32_bits(*problem.matrix, problem.codes_1.length(), len2, problem.gap_weight,
+                                         problem.gap_length_weight)) {
+    // The shuffles are drawn in order, each from the copy the previous one
+    // left; the rounds are then scored a batch at a time.
+    const int width = kernel::lanes::lane_count();
+    std::vector<Code> batch(std::size_t(width) * std::size_t(len2));
+    std::vector<const Code*> windows(static_cast<std::size_t>(width));
+    for (int lane = 0; lane < width; ++lane) windows[std::size_t(lane)] = batch.data() + std::size_t(lane) * len2;
+    std::vector<std::int32_t> storage(width == 8 ? kernel::lanes::storage_size<A, 8>(len2)
+                                                 : kernel::lanes::storage_size<A, 4>(len2));
+    std::int64_t scores[8];
+    const kernel::lanes::Couples<A> couples{problem.codes_1,    len2,           windows.data(),    problem.matrix,
+                                            problem.gap_weight, problem.gap_length_weight, problem.global,
+                                            problem.end_weight};
+    for (std::int32_t done = 0; done < rounds;) {
+      const int count = int(std::min<std::int32_t>(width, rounds - done));
+      for (int lane = 0; lane < width; ++lane) {
+        // Lanes beyond the last round repeat it and are not counted.
+        if (lane < count) shuffle_codes(shuffled);
+        std::copy(shuffled.data(), shuffled.data() + len2, batch.data() + std::size_t(lane) * len2);
+      }
+      kernel::lanes::qualities<A>(width, couples, storage.data(), scores);
+      for (int lane = 0; lane < count; ++lane) add(kernel::detail::to_score(scores[lane]));
+      done += count;
+    }
+  } else {
+    problem.codes_2.codes = shuffled.data();
+    for (std::int32_t round = 0; round < rounds; ++round) {
+      shuffle_codes(shuffled);
+      add(kernel::Compute_Quality<A>(problem));
+    }
+  }
+  const double n = double(rounds);
+  Shuffle_Statistics statistics;
+  statistics.mean = float(double(sum) / n);
+  // n Sum2 - Sum Sum, exact in 128 bits (n and every score are below 2^31,
+  // so both products stay below 2^124): equal scores give exactly 0, and
+  // no rounding can make it negative.
+  const __int128 spread = __int128(rounds) * sum_of_squares - __int128(sum) * sum;
+  statistics.std_dev = std::sqrt(float(double(spread) / n / n));
+  return statistics;
+}
+
+}  // namespace
+
+Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Nucleic>& problem,
+                                      std::int32_t rounds) {
+  return shuffled_qualities(problem, rounds);
+}
+
+Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Protein>& problem,
+                                      std::int32_t rounds) {
+  return shuffled_qualities(problem, rounds);
 }
 
 }  // namespace alignment_random

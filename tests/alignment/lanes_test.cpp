@@ -6,7 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "sequence_alignment-kernel.h"
+#include "sequence_alignment-kernel-lanes.h"
+#include "sequence_alignment-kernel-call.h"
 
 using namespace sequence_alignment;
 using namespace sequence_alignment::kernel;

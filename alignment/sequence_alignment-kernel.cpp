@@ -1,0 +1,24 @@
+#include "sequence_alignment-kernel.h"
+
+#include "platform/text_io.h"
+
+namespace sequence_alignment::kernel {
+
+namespace detail {
+
+void internal_error(const Instance& instance, int line, const char* printed) {
+  if (printed) platform::standard_output().put_line(printed);
+  platform::raise(*instance.internal_error, platform::place(instance.unit, line) + " instantiated at " +
+                                                 platform::place(instance.unit, instance.instantiated_at));
+}
+
+std::int32_t to_score(std::int64_t value) {
+  if (value > std::numeric_limits<std::int32_t>::max() || value < std::numeric_limits<std::int32_t>::min()) {
+    platform::raise(standard::CONSTRAINT_ERROR, "alignment score beyond the 32-bit range");
+  }
+  return std::int32_t(value);
+}
+
+}  // namespace detail
+
+}  // namespace sequence_alignment::kernel
