@@ -101,8 +101,9 @@ TEST(LengthLimits, WordsAndSearchesNeverWrapAnIndex) {
 
 TEST(LengthLimits, ArraysRefuseMoreElementsThanALengthCounts) {
   using Array = platform::Heap_Array<char>;
-  for (const auto& [first, last] : {std::pair{0, int_max}, {int_min, -1}, {int_min, int_max}}) {
-    EXPECT_EQ(name_of(test_support::raised([&] { Array::make(first, last); })), refused) << first << ".." << last;
+  for (const auto& bounds : {std::pair{0, int_max}, {int_min, -1}, {int_min, int_max}}) {
+    EXPECT_EQ(name_of(test_support::raised([&] { Array::make(bounds.first, bounds.second); })), refused)
+        << bounds.first << ".." << bounds.second;
   }
   EXPECT_EQ(Array::make(int_max, int_max).length(), 1);
   const char items[] = "xy";
