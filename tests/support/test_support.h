@@ -53,8 +53,9 @@ struct Run_Result {
   int status = -1;  // exit status, or -signal when killed
 };
 
-// Runs Program with Arguments in folder Cwd and collects its output.
+// Runs Program with Arguments in folder Cwd and collects its output. With
+// Standard_Input, the program reads it from a pipe.
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& cwd);
+               const std::filesystem::path& cwd, const std::string* standard_input = nullptr);
 
 }  // namespace test_support
