@@ -1,6 +1,5 @@
 #include "sequence_alignment-utils.h"
 
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -139,11 +138,6 @@ Matrix read_matrix(strlib::Plain_View file_name, To_Code to_code) {
   const std::string name(file_name.view());
   platform::Input_File file;
   try {
-    // A folder opens on this system but cannot be read as a file.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(name, ignored)) {
-      platform::raise(io_exceptions::NAME_ERROR, name);
-    }
     file.open(name);
   } catch (const platform::Error&) {
     platform::raise(MATRIX_NAME_ERROR, name);

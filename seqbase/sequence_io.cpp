@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/byte_io.h"
@@ -158,9 +159,57 @@ struct Reader_Context {
   const Residue_Map& map() const { return residue_map(alphabet, as_text); }
 };
 
-void skip_lines(platform::Input_File& file, std::span<char> buffer, std::int64_t lines) {
-  for (std::int64_t i = 0; i < lines && !file.end_of_file(); ++i) file.get_line(buffer);
-}
+// The lines of a file read through the call's line buffer. A line longer
+// than the buffer is still one line: residue readers take it as consecutive
+// pieces, header readers gather it whole (the only copy a read makes, and
+// only of such a line).
+class Line_Reader {
+ public:
+  Line_Reader(std::string_view file_name, std::span<char> buffer) : buffer_(buffer) {
+    file_.open(file_name);
+  }
+
+  bool more() { return !file_.end_of_file(); }
+
+  // The next piece of text; Starts_Line tells whether it begins a line.
+  std::string_view piece(bool& starts_line) {
+    starts_line = file_.at_line_start();
+    return file_.get_line(buffer_);
+  }
+
+  // The next line, whole.
+  std::string_view line() {
+    const std::string_view first = file_.get_line(buffer_);
+    if (file_.at_line_start()) return first;
+    long_line_.assign(first);
+    while (!file_.at_line_start()) {
+      const std::string_view next = file_.get_line(buffer_);
+      if (long_line_.size() + next.size() > std::size_t(std::numeric_limits<std::int32_t>::max())) {
+        platform::raise(standard::CONSTRAINT_ERROR, "sequence_io: line too long");
+      }
+      long_line_.append(next);
+    }
+    return long_line_;
+  }
+
+  // The first piece of the next line, the rest of it passed over.
+  std::string_view first_piece() {
+    const std::string_view first = file_.get_line(buffer_);
+    if (!file_.at_line_start()) file_.skip_line();
+    return first;
+  }
+
+  void skip_lines(std::int64_t lines) {
+    for (std::int64_t i = 0; i < lines && more(); ++i) file_.skip_line();
+  }
+
+  void close() { file_.close(); }
+
+ private:
+  platform::Input_File file_;
+  std::span<char> buffer_;
+  std::string long_line_;
+};
 
 // ------------------------------------------------------------ detection
 
@@ -187,15 +236,22 @@ bool is_nucleic_gcg_header(std::string_view line) {
   return false;
 }
 
+bool is_plain_residue_line(std::string_view line) {
+  return !line.empty() && !is_header_char(line[0]);
+}
+
 // After a plain-text header line: protein when some residue line holds a
 // letter that is an amino acid and no nucleotide.
-Sequence_Model scan_plain_type(platform::Input_File& file, std::span<char> buffer) {
+Sequence_Model scan_plain_type(Line_Reader& lines) {
   using sequence_specifications::Is_Amino_Acid_Char;
   using sequence_specifications::Is_Nucleotide_Char;
-  while (!file.end_of_file()) {
-    const std::string_view line = file.get_line(buffer);
-    if (line.empty() || is_header_char(line[0])) continue;
-    for (const char c : line) {
+  bool residue_line = false;
+  while (lines.more()) {
+    bool starts_line;
+    const std::string_view piece = lines.piece(starts_line);
+    if (starts_line) residue_line = is_plain_residue_line(piece);
+    if (!residue_line) continue;
+    for (const char c : piece) {
       if (!Is_Nucleotide_Char(c) && Is_Amino_Acid_Char(c)) return Sequence_Model::PROTEIN;
     }
   }
@@ -203,13 +259,12 @@ Sequence_Model scan_plain_type(platform::Input_File& file, std::span<char> buffe
 }
 
 Detected detect(std::string_view file_name, std::span<char> buffer) {
-  platform::Input_File file;
-  file.open(file_name);
-  while (!file.end_of_file()) {
-    const std::string_view line = file.get_line(buffer);
+  Line_Reader lines(file_name, buffer);
+  while (lines.more()) {
+    const std::string_view line = lines.line();
     const std::size_t n = line.size();
     if (n >= 1 && is_header_char(line[0])) {
-      return {scan_plain_type(file, buffer), Sequence_Format::PLAIN_ASCII};
+      return {scan_plain_type(lines), Sequence_Format::PLAIN_ASCII};
     }
     if (n >= 4 && line.starts_with("!!NA")) return {Sequence_Model::DNA, Sequence_Format::GCG};
     if (n >= 4 && line.starts_with("!!AA")) return {Sequence_Model::PROTEIN, Sequence_Format::GCG};
@@ -220,22 +275,20 @@ Detected detect(std::string_view file_name, std::span<char> buffer) {
       return {Sequence_Model::DNA, Sequence_Format::GCG};
     }
   }
-  file.close();
+  lines.close();
   fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, 734);
 }
 
 // ----------------------------------------------------------- plain text
 
-bool is_plain_residue_line(std::string_view line) {
-  return !line.empty() && !is_header_char(line[0]);
-}
-
 void plain_pass(const Reader_Context& context, Collector& collector) {
-  platform::Input_File file;
-  file.open(context.file_name);
-  while (!file.end_of_file() && !collector.full()) {
-    const std::string_view line = file.get_line(context.buffer);
-    if (is_plain_residue_line(line)) collector.take(line);
+  Line_Reader lines(context.file_name, context.buffer);
+  bool residue_line = false;
+  while (lines.more() && !collector.full()) {
+    bool starts_line;
+    const std::string_view piece = lines.piece(starts_line);
+    if (starts_line) residue_line = is_plain_residue_line(piece);
+    if (residue_line) collector.take(piece);
   }
 }
 
@@ -260,16 +313,12 @@ struct Text_Header {
   std::int32_t announced = 0;
 };
 
-bool is_residue_line(std::string_view line) { return line.size() > 10; }
-std::string_view residue_columns(std::string_view line) { return line.substr(10); }
-
 // Stops after the header line (or at the end of the file).
-Text_Header find_gcg_header(platform::Input_File& file, std::span<char> buffer,
-                            SEQUENCE_DATA& seq) {
+Text_Header find_gcg_header(Line_Reader& lines, SEQUENCE_DATA& seq) {
   Text_Header header;
   strlib::String_Pointer word;
-  while (!file.end_of_file()) {
-    const std::string_view chars = file.get_line(buffer);
+  while (lines.more()) {
+    const std::string_view chars = lines.line();
     ++header.lines;
     if (chars.size() <= 10 || !chars.ends_with("..")) continue;
     const strlib::Plain_View line(chars);
@@ -285,11 +334,10 @@ Text_Header find_gcg_header(platform::Input_File& file, std::span<char> buffer,
 }
 
 // Stops after the ORIGIN line (or at the end of the file).
-Text_Header find_genbank_header(platform::Input_File& file, std::span<char> buffer,
-                                SEQUENCE_DATA& seq) {
+Text_Header find_genbank_header(Line_Reader& lines, SEQUENCE_DATA& seq) {
   Text_Header header;
-  while (!file.end_of_file()) {
-    const std::string_view chars = file.get_line(buffer);
+  while (lines.more()) {
+    const std::string_view chars = lines.line();
     ++header.lines;
     if (chars.size() <= 11 || !chars.starts_with("LOCUS")) continue;
     const strlib::Plain_View line(chars);
@@ -305,19 +353,85 @@ Text_Header find_genbank_header(platform::Input_File& file, std::span<char> buff
     header.announced = length.value;
     break;
   }
-  while (!file.end_of_file()) {
-    const std::string_view chars = file.get_line(buffer);
+  while (lines.more()) {
+    const std::string_view start = lines.first_piece();
     ++header.lines;
-    if (chars.size() > 5 && chars.starts_with("ORIGIN")) break;
+    if (start.size() > 5 && start.starts_with("ORIGIN")) break;
   }
   return header;
 }
 
-void collect_residue_lines(platform::Input_File& file, std::span<char> buffer,
-                           Collector& collector) {
-  while (!file.end_of_file() && !collector.full()) {
-    const std::string_view line = file.get_line(buffer);
-    if (is_residue_line(line)) collector.take(residue_columns(line));
+enum class Layout { gcg, genbank };
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Which characters of a residue line, seen piece by piece, hold its
+// residues. GenBank: columns 11 on. GCG: what follows the line's leading
+// position number, wherever it ends (the classic layout has it in columns
+// 1 to 8 and two blanks after it; other writers use a narrower field); a
+// GCG line without a number keeps the rule of columns 11 on.
+class Residue_Columns {
+ public:
+  explicit Residue_Columns(Layout layout) : layout_(layout) {}
+
+  void start_line() {
+    phase_ = layout_ == Layout::gcg ? Phase::lead : Phase::columns;
+    column_ = 0;
+  }
+
+  std::string_view residues(std::string_view piece) {
+    std::size_t i = 0;
+    while (phase_ != Phase::residues && i < piece.size()) {
+      const char c = piece[i];
+      switch (phase_) {
+        case Phase::lead:
+          if (c == ' ' || c == '\t') {
+            ++i;
+          } else {
+            phase_ = is_digit(c) ? Phase::number : Phase::columns;
+          }
+          break;
+        case Phase::number:
+          if (is_digit(c)) {
+            ++i;
+          } else {
+            phase_ = Phase::residues;
+          }
+          break;
+        case Phase::columns:
+          if (column_ + i >= 10) {
+            phase_ = Phase::residues;
+          } else {
+            ++i;
+          }
+          break;
+        case Phase::residues:
+          break;
+      }
+    }
+    column_ += i;
+    return piece.substr(i);
+  }
+
+ private:
+  enum class Phase { lead, number, columns, residues };
+  Layout layout_;
+  Phase phase_ = Phase::lead;
+  std::size_t column_ = 0;  // characters of the line already passed
+};
+
+// The residue lines, up to the end of the file, or for GenBank up to the
+// "//" line that ends the entry: a following entry is no part of it.
+void collect_residue_lines(Line_Reader& lines, Layout layout, Collector& collector) {
+  Residue_Columns columns(layout);
+  while (lines.more() && !collector.full()) {
+    bool starts_line;
+    const std::string_view piece = lines.piece(starts_line);
+    if (starts_line) {
+      if (layout == Layout::genbank && piece.starts_with("//")) return;
+      columns.start_line();
+    }
+    collector.take(columns.residues(piece));
   }
 }
 
@@ -327,25 +441,24 @@ void collect_residue_lines(platform::Input_File& file, std::span<char> buffer,
 // announced length are ignored; a file that holds fewer gives a shorter
 // sequence, never unfilled positions.
 template <class Find_Header>
-void read_numbered(const Reader_Context& context, SEQUENCE_DATA& seq, Find_Header find_header) {
+void read_numbered(const Reader_Context& context, SEQUENCE_DATA& seq, Layout layout,
+                   Find_Header find_header) {
   Text_Header header;
   std::int64_t present = 0;
   {
-    platform::Input_File file;
-    file.open(context.file_name);
-    header = find_header(file, context.buffer, seq);
+    Line_Reader lines(context.file_name, context.buffer);
+    header = find_header(lines, seq);
     Collector counter(context.map(), header.announced);
-    collect_residue_lines(file, context.buffer, counter);
+    collect_residue_lines(lines, layout, counter);
     present = counter.count();
   }
   const std::int32_t count = std::int32_t(present);
   Residue_Array array(context.alphabet, context.as_text, count);
   Collector storer(context.map(), count, array.bytes());
   if (count > 0) {
-    platform::Input_File file;
-    file.open(context.file_name);
-    skip_lines(file, context.buffer, header.lines);
-    collect_residue_lines(file, context.buffer, storer);
+    Line_Reader lines(context.file_name, context.buffer);
+    lines.skip_lines(header.lines);
+    collect_residue_lines(lines, layout, storer);
   }
   array.install(seq, std::int32_t(storer.count()));
 }
@@ -425,13 +538,13 @@ void Read_Sequence(strlib::Plain_View file_name, SEQUENCE_DATA& seq, Sequence_Mo
       read_strider(context, file_name, seq);
       return;
     case Sequence_Format::GCG:
-      read_numbered(context, seq, find_gcg_header);
+      read_numbered(context, seq, Layout::gcg, find_gcg_header);
       return;
     case Sequence_Format::GENBANK:
       if (context.alphabet == Alphabet::protein) {
         fail(sequence_specifications::NOT_IMPLEMENTED, 767);
       }
-      read_numbered(context, seq, find_genbank_header);
+      read_numbered(context, seq, Layout::genbank, find_genbank_header);
       return;
     case Sequence_Format::UNKNOWN:
       break;

@@ -176,20 +176,6 @@ void put_padded(platform::Output_File& file, const String_Pointer& s, std::int32
   Put_Padded(file, s.plain(), width);
 }
 
-// Consumes the line terminator that comes next, when there is one.
-void end_line(platform::Input_File& file) {
-  if (!file.end_of_file()) {
-    file.skip_line();
-    return;
-  }
-  // Only a last terminator can be left here, or nothing at all.
-  try {
-    file.skip_line();
-  } catch (const platform::Error& e) {
-    if (!e.is(io_exceptions::END_ERROR)) throw;
-  }
-}
-
 bool next_ends_line(platform::Input_File& file) {
   char c;
   bool end_of_line;
@@ -647,16 +633,23 @@ String_Pointer Get_Field(String_Pointer old, std::int32_t max, Read_Mode mode) {
 String_Pointer Get_Line_Field(platform::Input_File& file, String_Pointer old, std::int32_t max,
                               Read_Mode mode) {
   old.reset();
+  std::string field;
+  // An empty buffer reads nothing, not even at the end of the file, but a
+  // line end that comes next.
+  if (max <= 0) {
+    if (!file.end_of_file() && next_ends_line(file)) file.skip_line();
+    return field_result(field, mode);
+  }
   // The platform's line reading into a buffer of Max characters, done a
   // character at a time so that no buffer of Max characters is allocated:
   // the end of the file is an error, the line end stops the reading and is
   // consumed, and so is a line end that comes right after a full buffer.
+  // Nothing beyond the line end is waited for.
   if (file.end_of_file()) file.get_line(std::span<char>());  // raises END_ERROR
-  std::string field;
   while (std::int64_t(field.size()) < max && !next_ends_line(file)) {
     field.push_back(file.get_char());
   }
-  if (next_ends_line(file)) end_line(file);
+  if (next_ends_line(file)) file.skip_line();
   return field_result(field, mode);
 }
 

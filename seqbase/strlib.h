@@ -263,7 +263,8 @@ String_Pointer Get_Field(String_Pointer old, std::int32_t max, Read_Mode mode);
 
 // Releases Old; the rest of the current line, at most Max characters, read as
 // a line into a buffer of Max characters (a longer line leaves the rest for
-// the next read). Trimmed as Get_Field. Never null.
+// the next read). Trimmed as Get_Field. Never null. Max <= 0 gives an empty
+// string, also at the end of the file, and reads only a line end that is next.
 String_Pointer Get_Line_Field(platform::Input_File& file, String_Pointer old, std::int32_t max,
                               Read_Mode mode);
 String_Pointer Get_Line_Field(String_Pointer old, std::int32_t max, Read_Mode mode);

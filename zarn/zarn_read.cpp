@@ -243,7 +243,8 @@ void Read_Sequence_List(strlib::Plain_View name, Sequence_Data_Array& sequences,
   std::int32_t line_number = 0;
   std::int32_t k = 0;
   // Should the file gain data lines between the passes, the entries counted
-  // by the first pass are all that is read.
+  // by the first pass are all that is read; should it lose some, the file is
+  // refused rather than some entries left unread.
   while (k < count && !file.end_of_file()) {
     const std::string_view line = file.get_line(buffer);
     ++line_number;
@@ -261,6 +262,7 @@ void Read_Sequence_List(strlib::Plain_View name, Sequence_Data_Array& sequences,
     }
   }
   file.close();
+  if (k < count) platform::raise(sequence_io::SEQUENCE_IO_ERROR, std::string(name.view()));
   sequences = std::move(read);
   opposites = std::move(companions);
 }

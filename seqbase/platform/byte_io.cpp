@@ -1,12 +1,12 @@
 #include "platform/byte_io.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/exceptions.h"
+#include "platform/input_source.h"
 
 namespace platform {
 
@@ -14,26 +14,32 @@ Byte_File::~Byte_File() { close(); }
 
 void Byte_File::open(std::string_view name) {
   if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
-  const std::string path(name);
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) raise(io_exceptions::NAME_ERROR, path + ": " + std::strerror(errno));
-  fd_ = fd;
-  name_ = path;
-  pos_ = end_ = 0;
+  Input_Source source = open_input(name);
+  fd_ = source.fd;
+  kept_ = std::move(source.kept);
+  name_ = std::string(name);
+  pos_ = 0;
+  if (kept_) {
+    data_ = reinterpret_cast<const unsigned char*>(kept_->data());
+    end_ = kept_->size();
+  } else {
+    data_ = buffer_;
+    end_ = 0;
+  }
 }
 
 void Byte_File::close() noexcept {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  kept_.reset();
+  data_ = buffer_;
   pos_ = end_ = 0;
 }
 
 bool Byte_File::fill() {
   if (!is_open()) raise(io_exceptions::USE_ERROR, "file not open");
   if (pos_ < end_) return true;
+  if (kept_) return false;
   ssize_t got;
   do {
     got = ::read(fd_, buffer_, sizeof buffer_);
@@ -48,7 +54,7 @@ bool Byte_File::end_of_file() { return !fill(); }
 
 std::uint8_t Byte_File::read() {
   if (!fill()) raise(io_exceptions::END_ERROR, name_ + ": end of file");
-  return buffer_[pos_++];
+  return data_[pos_++];
 }
 
 }  // namespace platform

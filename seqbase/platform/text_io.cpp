@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "platform/exceptions.h"
+#include "platform/input_source.h"
 
 namespace platform {
 
@@ -46,31 +47,42 @@ Input_File::~Input_File() { close(); }
 
 void Input_File::open(std::string_view name) {
   if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
-  const std::string path(name);
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
-  fd_ = fd;
-  name_ = path;
+  Input_Source source = open_input(name);
+  fd_ = source.fd;
+  kept_ = std::move(source.kept);
+  name_ = std::string(name);
   buffer_.clear();
   pos_ = 0;
-  eof_ = false;
+  eof_ = kept_ != nullptr;
+  line_start_ = true;
+  reset_window();
 }
 
 void Input_File::close() noexcept {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  kept_.reset();
   buffer_.clear();
   buffer_.shrink_to_fit();
   pos_ = 0;
   eof_ = false;
+  line_start_ = true;
+  reset_window();
+}
+
+void Input_File::reset_window() noexcept {
+  if (kept_) {
+    data_ = kept_->data();
+    size_ = kept_->size();
+  } else {
+    data_ = buffer_.data();
+    size_ = buffer_.size();
+  }
 }
 
 bool Input_File::fill(std::size_t wanted) {
   if (!is_open()) raise(io_exceptions::USE_ERROR, "file not open");
-  while (buffer_.size() - pos_ < wanted && !eof_) {
+  while (size_ - pos_ < wanted && !eof_) {
     if (pos_ > 0) {
       buffer_.erase(0, pos_);
       pos_ = 0;
@@ -83,29 +95,27 @@ bool Input_File::fill(std::size_t wanted) {
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
       buffer_.resize(old_size);
+      reset_window();
       raise(io_exceptions::DEVICE_ERROR, system_reason(name_));
     }
     buffer_.resize(old_size + std::size_t(got));
     if (got == 0) eof_ = true;
+    reset_window();
   }
-  return buffer_.size() - pos_ >= wanted;
+  return size_ - pos_ >= wanted;
 }
 
 // A line terminator is a line feed, or a carriage return and a line feed,
-// so that files written on other systems read the same.
+// so that files written on other systems read the same. Only a carriage
+// return needs the byte after it.
 std::size_t Input_File::terminator_length() {
-  fill(2);
-  const std::size_t left = buffer_.size() - pos_;
-  if (left >= 1 && buffer_[pos_] == '\n') return 1;
-  if (left >= 2 && buffer_[pos_] == '\r' && buffer_[pos_ + 1] == '\n') return 2;
+  if (!fill(1)) return 0;
+  if (data_[pos_] == '\n') return 1;
+  if (data_[pos_] == '\r' && fill(2) && data_[pos_ + 1] == '\n') return 2;
   return 0;
 }
 
-bool Input_File::end_of_file() {
-  fill(3);
-  const std::size_t left = buffer_.size() - pos_;
-  return left == 0 || (left <= 2 && terminator_length() == left);
-}
+bool Input_File::end_of_file() { return line_start_ && !fill(1); }
 
 bool Input_File::end_of_line() {
   if (!fill(1)) return true;
@@ -113,70 +123,71 @@ bool Input_File::end_of_line() {
 }
 
 std::string_view Input_File::get_line(std::span<char> out) {
-  bool terminated;
-  const std::size_t count = read_piece(out.data(), out.size(), terminated);
+  const std::size_t count = read_piece(out.data(), out.size());
   return {out.data(), count};
 }
 
 std::string Input_File::get_line() {
   std::string line;
   char piece[4096];
-  bool terminated = false;
   do {
-    line.append(piece, read_piece(piece, sizeof piece, terminated));
-  } while (!terminated && fill(1));
+    line.append(piece, read_piece(piece, sizeof piece));
+  } while (!line_start_);
   return line;
 }
 
-std::size_t Input_File::read_piece(char* out, std::size_t capacity, bool& terminated) {
+std::size_t Input_File::read_piece(char* out, std::size_t capacity) {
   if (end_of_file()) raise(io_exceptions::END_ERROR, name_ + ": end of file");
-  terminated = false;
+  const bool started_line = line_start_;
   std::size_t count = 0;
   while (count < capacity) {
-    if (pos_ == buffer_.size() && !fill(1)) return count;
-    const char* start = buffer_.data() + pos_;
-    const std::size_t available = buffer_.size() - pos_;
-    const std::size_t span = std::min(available, capacity - count);
+    if (pos_ == size_ && !fill(1)) {  // the end of the file ends the line
+      line_start_ = true;
+      return count;
+    }
+    const char* start = data_ + pos_;
+    const std::size_t span = std::min(size_ - pos_, capacity - count);
     const void* newline = std::memchr(start, '\n', span);
     if (newline) {
       const std::size_t n = std::size_t(static_cast<const char*>(newline) - start);
       std::memcpy(out + count, start, n);
       pos_ += n + 1;
-      terminated = true;
       count += n;
       if (count > 0 && out[count - 1] == '\r') --count;
+      line_start_ = true;
       return count;
     }
     std::memcpy(out + count, start, span);
     count += span;
     pos_ += span;
   }
-  // The piece is full: a terminator right after it belongs to this piece.
-  if (fill(1) && buffer_[pos_] == '\n') {
+  // The piece is full: a terminator right after it, or the end of the file,
+  // ends the line with this piece.
+  line_start_ = true;
+  if (!fill(1)) return count;
+  if (data_[pos_] == '\n') {
     ++pos_;
-    terminated = true;
-    if (out[count - 1] == '\r') --count;
+    if (count > 0 && out[count - 1] == '\r') --count;
   } else if (const std::size_t t = terminator_length(); t > 0) {
     pos_ += t;
-    terminated = true;
+  } else {
+    line_start_ = started_line && count == 0;  // an empty buffer reads nothing
   }
   return count;
 }
 
 void Input_File::skip_line() {
-  for (;;) {
-    if (!fill(1)) {
-      raise(io_exceptions::END_ERROR, name_ + ": end of file");
-    }
-    const char* start = buffer_.data() + pos_;
-    const std::size_t available = buffer_.size() - pos_;
+  if (end_of_file()) raise(io_exceptions::END_ERROR, name_ + ": end of file");
+  line_start_ = true;
+  while (fill(1)) {
+    const char* start = data_ + pos_;
+    const std::size_t available = size_ - pos_;
     const void* newline = std::memchr(start, '\n', available);
     if (newline) {
       pos_ += std::size_t(static_cast<const char*>(newline) - start) + 1;
       return;
     }
     pos_ += available;
-    if (!fill(1)) return;
   }
 }
 
@@ -186,18 +197,20 @@ void Input_File::look_ahead(char& item, bool& end_of_line) {
     end_of_line = true;
     return;
   }
-  item = buffer_[pos_];
+  item = data_[pos_];
   end_of_line = false;
 }
 
 char Input_File::get_char() {
   for (;;) {
-    if (end_of_file()) raise(io_exceptions::END_ERROR, name_ + ": end of file");
+    if (!fill(1)) raise(io_exceptions::END_ERROR, name_ + ": end of file");
     if (const std::size_t t = terminator_length(); t > 0) {
       pos_ += t;
+      line_start_ = true;
       continue;
     }
-    return buffer_[pos_++];
+    line_start_ = false;
+    return data_[pos_++];
   }
 }
 
@@ -324,6 +337,8 @@ Input_File& standard_input() {
       in.buffer_.clear();
       in.pos_ = 0;
       in.eof_ = false;
+      in.line_start_ = true;
+      in.reset_window();
     }
   }
   return in;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,9 +10,10 @@
 namespace platform {
 
 // A text file open for reading. Lines end with a line feed (or a carriage
-// return and a line feed); the last line may lack one. As in the usual
-// text-file model, a line terminator that is the very last thing in the file
-// does not start another (empty) line.
+// return and a line feed); the last line may lack one. A terminator ends a
+// line: "abc\n" holds one line, "abc\n\n" two, the second empty. A pipe, a
+// FIFO or a device is read whole at its first opening and served from that
+// copy to every opening of the same name in the process.
 class Input_File {
  public:
   Input_File() = default;
@@ -19,21 +21,29 @@ class Input_File {
   Input_File(const Input_File&) = delete;
   Input_File& operator=(const Input_File&) = delete;
 
-  // IO_EXCEPTIONS.NAME_ERROR when the file cannot be opened.
+  // IO_EXCEPTIONS.NAME_ERROR when the file cannot be opened, is a folder or
+  // its name holds a NUL character.
   void open(std::string_view name);
   void close() noexcept;
-  bool is_open() const noexcept { return fd_ >= 0; }
+  bool is_open() const noexcept { return fd_ >= 0 || kept_ != nullptr; }
 
+  // True at the start of a line with nothing left to read; after part of a
+  // line has been read, the rest of that line (perhaps empty) is still there.
   bool end_of_file();
   bool end_of_line();
+  // True when the next read begins a line: nothing of the current one has
+  // been read, or the last read reached its end.
+  bool at_line_start() const noexcept { return line_start_; }
 
   // Reads the rest of the current line into Buffer and returns the part
   // filled. A line longer than the buffer arrives in pieces of at most
-  // Buffer.size() characters; the line terminator is consumed with the
-  // piece that reaches it. IO_EXCEPTIONS.END_ERROR at end of file.
+  // Buffer.size() characters (at_line_start() is false between them); the
+  // line terminator is consumed with the piece that reaches it.
+  // IO_EXCEPTIONS.END_ERROR at end of file.
   std::string_view get_line(std::span<char> buffer);
   // The whole rest of the line, whatever its length.
   std::string get_line();
+  // Passes over the rest of the current line and its terminator.
   void skip_line();
 
   // The next character without consuming it; End_Of_Line is true (and the
@@ -44,15 +54,22 @@ class Input_File {
 
  private:
   friend Input_File& standard_input();
-  bool fill(std::size_t wanted);  // at least Wanted bytes buffered, unless at the end
-  std::size_t read_piece(char* out, std::size_t capacity, bool& terminated);
+  // At least Wanted bytes available, unless at the end. Reads no more than
+  // the descriptor has ready once Wanted bytes are there.
+  bool fill(std::size_t wanted);
+  std::size_t read_piece(char* out, std::size_t capacity);
   std::size_t terminator_length();  // of the line terminator next, 0 when none
+  void reset_window() noexcept;
 
   int fd_ = -1;
+  std::shared_ptr<const std::string> kept_;  // the whole content, when kept
   std::string name_;
   std::string buffer_;
+  const char* data_ = nullptr;  // the bytes at hand: buffer_, or *kept_
+  std::size_t size_ = 0;
   std::size_t pos_ = 0;
   bool eof_ = false;
+  bool line_start_ = true;
 };
 
 // A text file open for writing, or standard output. The current column is

@@ -89,11 +89,13 @@ std::string without_date(const std::string& name, const std::string& contents) {
 }
 
 // Standard output and then every file the run wrote, in name order.
-std::string run_and_dump(const Arguments& arguments, const std::vector<std::string>& inputs) {
+std::string run_and_dump(const Arguments& arguments, const std::vector<std::string>& inputs,
+                         const std::string* standard_input = nullptr) {
   test_support::Temp_Dir dir;
   place_inputs(dir, inputs);
   const std::set<std::string> before = files_in(dir);
-  const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, arguments, dir.path());
+  const test_support::Run_Result result =
+      test_support::run(BRAKTO_BINARY, arguments, dir.path(), test_support::Output_To::collected, standard_input);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
   std::string dump = "--- standard output\n" + normalised_output(result.out);
@@ -203,6 +205,19 @@ TEST(BraktoRun, OtherErrorsPrintNameMessageAndInformation) {
       {"run_error_window_start.txt", {"-B", "200000000", "-IN", "5", "1", "small26.fa"}, {"small26.fa"}},
       {"run_error_mutation_empty.txt", {"-B", "20", "-E", "10", "-M", "1", "small26.fa"}, {"small26.fa"}},
   });
+}
+
+TEST(BraktoRun, FoldersAndPipesAsTheSequenceFile) {
+  test_support::Temp_Dir dir;
+  fs::create_directory(dir / "folder");
+  const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, {"folder"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_folder.txt"));
+
+  // A pipe is read once, and both passes of the reader see all of it.
+  const std::string small26 = test_support::read_file(test_support::fixture("brakto/small26.fa"));
+  EXPECT_TRUE(test_support::matches_golden(run_and_dump({"-O", "small26", "/dev/stdin"}, {}, &small26),
+                                           "brakto/run_standard_input.txt"));
 }
 
 TEST(BraktoRun, UncreatableOutputFileIsReported) {

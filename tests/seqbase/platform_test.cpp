@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <unistd.h>
+
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/byte_io.h"
 #include "platform/command_line.h"
@@ -183,14 +187,57 @@ TEST(TextInput, CarriageReturnLineFeedEndsALine) {
   EXPECT_EQ(chars.get_char(), 'b');
 }
 
-TEST(TextInput, FinalTerminatorStartsNoLine) {
+TEST(TextInput, ATerminatorEndsTheLineItFollows) {
+  struct Case {
+    std::string contents;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"\n", {""}},
+      {"a", {"a"}},
+      {"a\n", {"a"}},
+      {"a\n\n", {"a", ""}},
+      {"a\r\n\r\n", {"a", ""}},
+      {"a\n\nb", {"a", "", "b"}},
+  };
   test_support::Temp_Dir dir;
-  test_support::write_file(dir / "t.txt", "a\n\n");
+  for (const Case& c : cases) {
+    test_support::write_file(dir / "t.txt", c.contents);
+    Input_File in;
+    in.open((dir / "t.txt").string());
+    std::vector<std::string> lines;
+    while (!in.end_of_file()) lines.push_back(in.get_line());
+    EXPECT_EQ(lines, c.lines) << testing::PrintToString(c.contents);
+    EXPECT_EQ(raised([&] { in.get_line(); }), &io_exceptions::END_ERROR);
+  }
+
+  // Once part of the last line is read, the rest of it (empty) is still a line.
+  for (const char* contents : {"ab\n", "ab"}) {
+    test_support::write_file(dir / "t.txt", contents);
+    Input_File in;
+    in.open((dir / "t.txt").string());
+    EXPECT_EQ(in.get_char(), 'a');
+    EXPECT_EQ(in.get_char(), 'b');
+    EXPECT_FALSE(in.end_of_file()) << contents;
+    EXPECT_EQ(in.get_line(), "");
+    EXPECT_TRUE(in.end_of_file()) << contents;
+  }
+}
+
+TEST(TextInput, PiecesOfOneLineAreMarkedAsSuch) {
+  test_support::Temp_Dir dir;
+  test_support::write_file(dir / "t.txt", "abcdefghij\nab\n");
   Input_File in;
   in.open((dir / "t.txt").string());
-  EXPECT_EQ(in.get_line(), "a");
-  EXPECT_TRUE(in.end_of_file());
-  EXPECT_EQ(raised([&] { in.get_line(); }), &io_exceptions::END_ERROR);
+  char buffer[4];
+  std::vector<std::pair<std::string, bool>> pieces;  // each piece, and whether it began a line
+  while (!in.end_of_file()) {
+    const bool starts = in.at_line_start();
+    pieces.emplace_back(in.get_line(buffer), starts);
+  }
+  EXPECT_EQ(pieces, (std::vector<std::pair<std::string, bool>>{
+                        {"abcd", true}, {"efgh", false}, {"ij", false}, {"ab", true}}));
 }
 
 TEST(TextInput, CharactersAndLookAhead) {
@@ -219,6 +266,73 @@ TEST(TextInput, MissingFileIsNameError) {
   EXPECT_NE(message.find("/nonexistent/x.seq"), std::string::npos);
   Output_File out;
   EXPECT_EQ(raised([&] { out.create("/nonexistent/dir/x.aln"); }), &io_exceptions::NAME_ERROR);
+}
+
+TEST(InputFiles, FoldersAndNamesHoldingANulAreNameErrors) {
+  test_support::Temp_Dir dir;
+  test_support::write_file(dir / "a", "x\n");
+  const std::string folder = dir.path().string();
+  const std::string with_nul = (dir / "a").string() + std::string("\0b", 2);
+  for (const std::string& name : {folder, with_nul}) {
+    std::string message;
+    Input_File text;
+    EXPECT_EQ(raised([&] { text.open(name); }, &message), &io_exceptions::NAME_ERROR);
+    EXPECT_EQ(message.rfind(name + ": ", 0), 0u) << message;
+    EXPECT_FALSE(text.is_open());
+    Byte_File bytes;
+    EXPECT_EQ(raised([&] { bytes.open(name); }), &io_exceptions::NAME_ERROR);
+    EXPECT_FALSE(bytes.is_open());
+  }
+}
+
+// A pipe named as /dev/fd/N, as a shell's process substitution gives it.
+class Named_Pipe {
+ public:
+  explicit Named_Pipe(const std::string& contents) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    EXPECT_EQ(::write(fds[1], contents.data(), contents.size()), ssize_t(contents.size()));
+    ::close(fds[1]);
+    fd_ = fds[0];
+  }
+  // The new pipe takes the descriptor number, and so the name, of Earlier.
+  Named_Pipe(const std::string& contents, Named_Pipe& earlier) : Named_Pipe(contents) {
+    ::dup2(fd_, earlier.fd_);
+    ::close(fd_);
+    fd_ = std::exchange(earlier.fd_, -1);
+  }
+  ~Named_Pipe() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  std::string name() const { return "/dev/fd/" + std::to_string(fd_); }
+
+ private:
+  int fd_ = -1;
+};
+
+TEST(InputFiles, APipeIsReadOnceAndServedToEveryOpening) {
+  Named_Pipe pipe("ab\ncd\n");
+  for (int opening = 1; opening <= 3; ++opening) {
+    Input_File in;
+    in.open(pipe.name());
+    std::vector<std::string> lines;
+    while (!in.end_of_file()) lines.push_back(in.get_line());
+    EXPECT_EQ(lines, (std::vector<std::string>{"ab", "cd"})) << "opening " << opening;
+  }
+  for (int opening = 1; opening <= 2; ++opening) {
+    Byte_File in;
+    in.open(pipe.name());
+    std::string bytes;
+    while (!in.end_of_file()) bytes += char(in.read());
+    EXPECT_EQ(bytes, "ab\ncd\n") << "opening " << opening;
+  }
+
+  // Another pipe under the same name is read afresh.
+  Named_Pipe next("xy\n", pipe);
+  Input_File in;
+  in.open(next.name());
+  EXPECT_EQ(in.get_line(), "xy");
+  EXPECT_TRUE(in.end_of_file());
 }
 
 TEST(TextOutput, FileIsWrittenAndReplaced) {

@@ -244,13 +244,22 @@ TEST(GcgFormat, Layout) {
   EXPECT_EQ(entry.Last, 5);
 
   // Passed over: a ".." line whose second word is no "Length", a one-word
-  // ".." line. Residues come from column 11; lines of 10 characters or fewer
-  // give none.
+  // ".." line. Residues follow the position number wherever it ends; a line
+  // without one keeps the columns from 11 on, none when it is shorter.
   const SEQUENCE_DATA searched =
       read(test_support::fixture("sequence_io/gcg_header_search.gcg"), NO, UNKNOWN);
   EXPECT_EQ(searched.Format, GCG);
   EXPECT_EQ(searched.Name.view(), "X");
-  expect_text(searched, "GTACTT");
+  expect_text(searched, "ACGTACGTACTT");
+
+  // Position numbers in a narrower field than the classic one: every residue
+  // is read, and the length is the announced one.
+  const std::string dna_1(read(test_support::example("dna_1.fa"), NO, UNKNOWN).Text.view());
+  const SEQUENCE_DATA narrow =
+      read(test_support::fixture("sequence_io/gcg_narrow_numbers.gcg"), NO, UNKNOWN);
+  EXPECT_EQ(narrow.Format, GCG);
+  EXPECT_EQ(narrow.Length, 360);
+  expect_text(narrow, dna_1);
 
   struct Case {
     std::string contents;
@@ -285,8 +294,10 @@ TEST(GenBankFormat, Layout) {
   };
   const Case cases[] = {
       {"LOCUS       AB1     3 bp    DNA\nORIGIN\n        1 acg\n//\n", "ACG"},
-      // Lines before ORIGIN give no residues; "//" and short lines are passed over.
-      {"LOCUS       AB1     3 bp\nDEFINITION  a cat.\nORIGIN\n//\n        1 ac\n        3 g\n",
+      // Lines before ORIGIN give no residues; short lines are passed over;
+      // "//" ends the entry.
+      {"LOCUS       AB1     3 bp\nDEFINITION  a cat.\nORIGIN\n        1 ac\n\n        3 g\n//\n"
+       "        4 tt\n",
        "ACG"},
       {"LOCUS       AB1 3bp\nORIGIN\n        1 acg\n", "ACG"},
   };
@@ -313,6 +324,11 @@ TEST(GenBankFormat, Layout) {
       read(test_support::fixture("sequence_io/genbank_two_entries.gb"), NO, UNKNOWN);
   EXPECT_EQ(first.Name.view(), "AB1");
   expect_text(first, "ACGT");
+  // Nor when the first entry holds fewer residues than it announces.
+  const SEQUENCE_DATA short_first =
+      read(test_support::fixture("sequence_io/genbank_short_first.gb"), NO, UNKNOWN, false);
+  EXPECT_EQ(letters(short_first.Nucleotides), "ACGT");
+  EXPECT_EQ(short_first.Length, 4);
 }
 
 TEST(GenBankFormat, Failures) {
@@ -387,26 +403,43 @@ TEST(StriderFormat, AbnormalBytesAreReportedAndLeftOut) {
   EXPECT_EQ(capture.text(), "Lecture d'un caractere anormal. code:   74 Valeur: J\n");
 }
 
-TEST(SequenceReading, LongLinesArriveInPieces) {
+TEST(SequenceReading, ALineLongerThanTheReadPieceIsOneLine) {
   Temp_Dir dir;
   const std::string path = dir / "long";
-  // Every piece of a plain line is a residue line of its own: nothing is lost.
-  test_support::write_file(path, ">h\n" + std::string(100001, 'A') + "\n");
-  const SEQUENCE_DATA plain = read(path, NO, UNKNOWN);
-  EXPECT_EQ(plain.Format, PLAIN);
-  expect_text(plain, std::string(100001, 'A'));
+  const std::string residues = std::string(75000, 'A') + std::string(75000, 'C');
+  struct Case {
+    std::string contents;
+    Sequence_Format format;
+    Sequence_Model model;
+  };
+  const Case cases[] = {
+      {">h\n" + residues + "\n", PLAIN, DNA},
+      // The tail of a long header line stays header: no residue, no protein.
+      {">h " + std::string(100000, 'M') + "\n" + residues + "\n", PLAIN, DNA},
+      // Residue lines continue without the column rule.
+      {"!!NA_SEQUENCE 1.0\nX  Length: 150000  ..\n       1  " + residues + "\n", GCG, DNA},
+      {"LOCUS       X 150000 bp\nORIGIN\n" + std::string("        1 ") + residues + "\n//\n",
+       GENBANK, DNA},
+      // A header line is seen whole, up to its ".." and its type.
+      {"X  Length: 150000  June 9, 2000 12:00  Type: N  Check: 1 " + std::string(100000, ' ') +
+           "..\n       1  " + residues + "\n",
+       GCG, DNA},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.contents.substr(0, 40));
+    test_support::write_file(path, c.contents);
+    const SEQUENCE_DATA detected = read(path, NO, UNKNOWN);
+    EXPECT_EQ(detected.Format, c.format);
+    EXPECT_EQ(detected.Model, c.model);
+    expect_text(detected, residues);
+    EXPECT_EQ(letters(read(path, DNA, c.format, false).Nucleotides), residues);
+  }
 
-  // Detection sees a piece beginning with ">" as a header line.
+  // A line that begins with a residue is no header, however far its ">" stands.
   test_support::write_file(path, std::string(100000, 'j') + ">s\nMK\n");
-  const SEQUENCE_DATA detected = read(path, NO, UNKNOWN);
-  EXPECT_EQ(detected.Format, PLAIN);
-  EXPECT_EQ(detected.Model, PROTEIN);
-  expect_text(detected, "MK");
-
-  // In a numbered layout a second piece loses its first ten columns.
-  test_support::write_file(path, "X  Length: 100010  ..\n" + std::string(10, ' ') +
-                                     std::string(99990, 'A') + std::string(20, 'C') + "\n");
-  expect_text(read(path, DNA, GCG), std::string(99990, 'A') + std::string(10, 'C'));
+  EXPECT_EQ(raised([&] { read(path, NO, UNKNOWN); }),
+            "SEQUENCE_SPECIFICATIONS.INVALID_SEQUENCE_FORMAT sequence_io:734");
+  expect_text(read(path, PROTEIN, PLAIN), "SMK");  // its "s" is a residue
 }
 
 // Announced lengths that the residues do not match, and input that is no
@@ -427,9 +460,9 @@ TEST(SequenceReading, AnnouncedLengthsAreCheckedAgainstTheFile) {
       {"LOCUS       AB1     2 bp\nORIGIN\n        1 acgt\n", GENBANK, "AC"},
       {"LOCUS       AB1     9 bp\nORIGIN\n        1 acgt\n//\n", GENBANK, "ACGT"},
       {"LOCUS       AB1     -1 bp\nORIGIN\n        1 acgt\n", GENBANK, ""},
-      // A short entry reads on into the next one, which is not stopped at.
+      // A short entry ends at its "//": the next entry is no part of it.
       {"LOCUS       AB1     6 bp\nORIGIN\n        1 acgt\n//\nLOCUS       AB2     4 bp    DNA\n",
-       GENBANK, "ACGTAN"},
+       GENBANK, "ACGT"},
       {strider(255, 255, "ACGT"), STRIDER, ""},  // -1
       {strider(0, 128, "ACGT"), STRIDER, ""},    // -32768
       {"", PLAIN, ""},

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -42,12 +44,13 @@ bool line_end_next(platform::Input_File& file) {
   return end_of_line;
 }
 
-// Standard input read from a file for the lifetime of the object.
+// Standard input read from a file (or a descriptor) for the lifetime of the object.
 class Standard_Input_From {
  public:
-  explicit Standard_Input_From(const std::string& path) : saved_(::dup(0)) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    EXPECT_GE(fd, 0) << path;
+  explicit Standard_Input_From(const std::string& path)
+      : Standard_Input_From(::open(path.c_str(), O_RDONLY)) {}
+  explicit Standard_Input_From(int fd) : saved_(::dup(0)) {
+    EXPECT_GE(fd, 0);
     ::dup2(fd, 0);
     ::close(fd);
     platform::standard_input().close();
@@ -223,6 +226,71 @@ TEST(TextReading, StandardInputForms) {
   EXPECT_EQ(shown(Get_Line_Field({}, 10, Read_Mode::REMOVING)), "[ab  cd]");
   EXPECT_EQ(shown(Get_Field({}, 3, Read_Mode::REMOVING)), "[ ]");
   EXPECT_EQ(outcome([] { return Get_Field({}, 5, Read_Mode::NORMAL); }), "IO_EXCEPTIONS.END_ERROR");
+}
+
+TEST(TextReading, TheLastLineIsALineLikeAnyOther) {
+  test_support::Temp_Dir dir;
+  const std::string path = (dir / "t.txt").string();
+  // Two lines, the second empty.
+  test_support::write_file(path, "abc\n\n");
+  {
+    platform::Input_File file;
+    file.open(path);
+    EXPECT_EQ(shown(Get_Line_Field(file, {}, 10, Read_Mode::NORMAL)), "[abc]");
+    EXPECT_EQ(shown(Get_Line_Field(file, {}, 10, Read_Mode::NORMAL)), "[]");
+    EXPECT_EQ(outcome([&] { return Get_Line_Field(file, {}, 10, Read_Mode::NORMAL); }),
+              "IO_EXCEPTIONS.END_ERROR");
+    // An empty buffer gives an empty string, at the end too.
+    EXPECT_EQ(shown(Get_Line_Field(file, {}, 0, Read_Mode::NORMAL)), "[]");
+    EXPECT_EQ(shown(Get_Line_Field(file, {}, -3, Read_Mode::REMOVING)), "[]");
+  }
+  // After the last word of the last line, the rest of that line, as on any other.
+  for (const char* contents : {"x\nabc\n", "x\nabc"}) {
+    test_support::write_file(path, contents);
+    platform::Input_File file;
+    file.open(path);
+    for (const char* word : {"x", "abc"}) {
+      EXPECT_EQ(shown(Get_Word(file, {}, 10, " ")), std::string("[") + word + "]");
+      EXPECT_EQ(outcome([&] { return Get_Line_Field(file, {}, 10, Read_Mode::NORMAL); }), "[]")
+          << testing::PrintToString(contents) << " after " << word;
+    }
+    EXPECT_TRUE(file.end_of_file());
+  }
+}
+
+TEST(TextReading, StandardInputReturnsOnceTheLineHasEnded) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const int writer = fds[1];
+  Standard_Input_From input(fds[0]);
+  auto send = [writer](std::string_view text) {
+    EXPECT_EQ(::write(writer, text.data(), text.size()), ssize_t(text.size()));
+  };
+  // Each step reads only what is there; the pipe stays open behind it.
+  struct Step {
+    std::string sent;
+    std::function<String_Pointer()> read;
+    std::string expected;
+  };
+  const std::vector<Step> steps = {
+      {"abc def\n", [] { return Get_Word({}, 10, " "); }, "[abc]"},
+      {"", [] { return Get_Line_Field({}, 100, Read_Mode::NORMAL); }, "[def]"},
+      {"gh\n", [] { return Get_Word({}, 10, " "); }, "[gh]"},
+      {"", [] { return Get_Line_Field({}, 100, Read_Mode::NORMAL); }, "[]"},
+      {"xy", [] { return Get_Field({}, 2, Read_Mode::NORMAL); }, "[xy]"},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    send(steps[i].sent);
+    auto reading = std::async(std::launch::async, [&] { return outcome(steps[i].read); });
+    if (reading.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+      ::close(writer);  // lets the waiting read end
+      ADD_FAILURE() << "step " << i << " waited for bytes beyond the line";
+      reading.wait();
+      return;
+    }
+    EXPECT_EQ(reading.get(), steps[i].expected) << "step " << i;
+  }
+  ::close(writer);
 }
 
 TEST(TextReading, ReadModeImages) {

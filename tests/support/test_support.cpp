@@ -82,18 +82,25 @@ std::string drain(int fd) {
 }  // namespace
 
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& cwd, Output_To output_to) {
+               const std::filesystem::path& cwd, Output_To output_to, const std::string* standard_input) {
   int out_pipe[2];
   int err_pipe[2];
+  int in_pipe[2] = {-1, -1};
   if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
   int gone_pipe[2] = {-1, -1};
   if (output_to == Output_To::closed_pipe) {
     if (::pipe(gone_pipe) != 0) throw std::runtime_error("pipe failed");
     ::close(gone_pipe[0]);
   }
+  if (standard_input && ::pipe(in_pipe) != 0) throw std::runtime_error("pipe failed");
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    if (standard_input) {
+      ::dup2(in_pipe[0], 0);
+      ::close(in_pipe[0]);
+      ::close(in_pipe[1]);
+    }
     ::dup2(out_pipe[1], 1);
     if (output_to == Output_To::closed_pipe) {
       ::dup2(gone_pipe[1], 1);
@@ -123,10 +130,27 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
   ::close(out_pipe[1]);
   ::close(err_pipe[1]);
   if (gone_pipe[1] >= 0) ::close(gone_pipe[1]);
+  std::thread in_writer;
+  if (standard_input) {
+    ::close(in_pipe[0]);
+    ::signal(SIGPIPE, SIG_IGN);  // a program that stops reading early ends no test
+    in_writer = std::thread([&] {
+      const char* data = standard_input->data();
+      std::size_t left = standard_input->size();
+      while (left > 0) {
+        const ssize_t written = ::write(in_pipe[1], data, left);
+        if (written <= 0) break;  // the program has stopped reading
+        data += written;
+        left -= std::size_t(written);
+      }
+      ::close(in_pipe[1]);
+    });
+  }
   Run_Result result;
   std::thread err_reader([&] { result.err = drain(err_pipe[0]); });
   result.out = drain(out_pipe[0]);
   err_reader.join();
+  if (in_writer.joinable()) in_writer.join();
   int status = 0;
   ::waitpid(pid, &status, 0);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);

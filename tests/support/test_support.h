@@ -58,8 +58,10 @@ struct Run_Result {
 enum class Output_To { collected, closed_pipe, full_device };
 
 // Runs Program with Arguments in folder Cwd and collects its output (the
-// standard output only when Output_To is collected).
+// standard output only when Output_To is collected). With Standard_Input,
+// the program reads it from a pipe.
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& cwd, Output_To output_to = Output_To::collected);
+               const std::filesystem::path& cwd, Output_To output_to = Output_To::collected,
+               const std::string* standard_input = nullptr);
 
 }  // namespace test_support

@@ -356,4 +356,44 @@ TEST(ZarnProgram, StandardOutputClosingEarlyLosesNoResults) {
     EXPECT_TRUE(work.read("many.aln") == aln);
     EXPECT_TRUE(work.read("many.sim") == sim);
   }
+// Inputs that are no regular files, and a positions file ending in an empty line.
+TEST(ZarnProgram, FoldersPipesAndAnEmptyLastLine) {
+  Work_Folder work;
+  fs::create_directory(work / "folder");
+  work.write("one.txt", "dna_1 W 1 100 dna_2 W 1 100\n");
+  work.write("last_empty.txt", "dna_1 W 1 100 dna_2 W 1 100\n\n");
+  const Arguments cases[] = {
+      {"-S1", "folder", "-S2", "dna_2.fa"},
+      {"-LIST", "folder", "-POSITIONS", "one.txt"},
+      {"-LIST", "seqs.lst", "-POSITIONS", "folder"},
+      // The empty line is a line: it ends the run as an empty line does anywhere.
+      {"-LIST", "seqs.lst", "-POSITIONS", "last_empty.txt"},
+  };
+  std::string all;
+  for (const Arguments& arguments : cases) {
+    const test_support::Run_Result result = work.zarn(arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    all += "== zarn";
+    for (const std::string& a : arguments) all += " " + a;
+    all += "\n" + result.out;
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/odd_inputs.out"));
+
+  // Standard input named as a file is read once and serves every pass.
+  const std::string dna_1 = work.read("dna_1.fa");
+  test_support::Run_Result piped = test_support::run(
+      ZARN_BINARY, {"-S1", "/dev/stdin", "-I1", "dna_1", "-S2", "dna_2.fa"}, work / ".",
+      test_support::Output_To::collected, &dna_1);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(piped.out, "zarn/single_global_dna.out"));
+
+  // So is a list file read from a pipe, in both its passes.
+  const std::string list = "dna_1.fa\ndna_2.fa\n";
+  work.write("two.lst", list);
+  const test_support::Run_Result from_file = work.zarn({"-LIST", "two.lst", "-POSITIONS", "one.txt"});
+  piped = test_support::run(ZARN_BINARY, {"-LIST", "/dev/stdin", "-POSITIONS", "one.txt"}, work / ".",
+                            &list);
+  EXPECT_NE(from_file.out, "");
+  EXPECT_EQ(piped.out, from_file.out);
 }

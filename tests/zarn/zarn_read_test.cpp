@@ -2,8 +2,13 @@
 
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/text_io.h"
 #include "sequence_alignment.h"
@@ -154,6 +159,64 @@ TEST(ZarnRead, ListAccessAndOpening) {
   EXPECT_EQ(read_list("never-read.txt", none, held), "ZARN_READ.INVALID_ACCESS zarn_read:173");
   EXPECT_EQ(read_list("no/such/list.txt", none, opposites),
             "IO_EXCEPTIONS.NAME_ERROR list no/such/list.txt");
+}
+
+TEST(ZarnRead, FoldersAndNamesHoldingANulAreNotOpened) {
+  In_Fixture_Folder here;
+  test_support::Temp_Dir folder;
+  const std::string folder_name = folder.path().string();
+  test_support::write_file(folder / "list.txt", std::string("dna20.seq\0x\n", 12));
+  struct Case {
+    std::string list;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {folder_name, "IO_EXCEPTIONS.NAME_ERROR list " + folder_name},
+      // From a list line, a name may hold a NUL; "dna20.seq" itself exists.
+      {(folder / "list.txt").string(), "IO_EXCEPTIONS.NAME_ERROR sequence " + std::string("dna20.seq\0x", 11)},
+  };
+  for (const Case& c : cases) {
+    Sequence_Data_Array sequences;
+    Sequence_Data_Array opposites;
+    EXPECT_EQ(read_list(c.list, sequences, opposites), c.expected);
+  }
+  SEQUENCE_DATA seq;
+  SEQUENCE_DATA opposite;
+  EXPECT_EQ(test_support::raised([&] {
+              zarn_read::Read_Sequence(folder_name, {}, Sequence_Model::NO, Sequence_Format::UNKNOWN,
+                                       unset, unset, Strand::WATSON, seq, opposite, false, false,
+                                       false);
+            }),
+            "IO_EXCEPTIONS.NAME_ERROR sequence " + folder_name);
+}
+
+TEST(ZarnRead, AListThatLosesEntriesBetweenItsPassesIsRefused) {
+  In_Fixture_Folder here;
+  test_support::Temp_Dir folder;
+  const std::string fifo = (folder / "first.fa").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string list = (folder / "list.txt").string();
+  // Comment lines put the last two entries beyond what the reader holds
+  // when it reads the first entry's sequence from the FIFO.
+  std::string kept = fifo + "\n";
+  while (kept.size() < 100000) kept += "# padding\n";
+  test_support::write_file(list, kept + "dna20.seq\ndna20.seq\n");
+  std::thread writer([&] {
+    // Opening waits for the sequence reader of the second pass; the list
+    // then shrinks before it is read any further.
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    std::filesystem::resize_file(list, kept.size());
+    EXPECT_EQ(::write(fd, ">s\nACGT\n", 8), 8);
+    ::close(fd);
+  });
+  Sequence_Data_Array sequences;
+  Sequence_Data_Array opposites;
+  EXPECT_EQ(read_list(list, sequences, opposites), "SEQUENCE_IO.SEQUENCE_IO_ERROR " + list);
+  EXPECT_TRUE(sequences.is_null());
+  // Should the FIFO not have been opened, this releases the writer.
+  const int release = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  writer.join();
+  if (release >= 0) ::close(release);
 }
 
 TEST(ZarnRead, OneSequenceRangeAndReverse) {
