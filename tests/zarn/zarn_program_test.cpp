@@ -356,6 +356,8 @@ TEST(ZarnProgram, StandardOutputClosingEarlyLosesNoResults) {
     EXPECT_TRUE(work.read("many.aln") == aln);
     EXPECT_TRUE(work.read("many.sim") == sim);
   }
+}
+
 // Inputs that are no regular files, and a positions file ending in an empty line.
 TEST(ZarnProgram, FoldersPipesAndAnEmptyLastLine) {
   Work_Folder work;
@@ -393,7 +395,7 @@ TEST(ZarnProgram, FoldersPipesAndAnEmptyLastLine) {
   work.write("two.lst", list);
   const test_support::Run_Result from_file = work.zarn({"-LIST", "two.lst", "-POSITIONS", "one.txt"});
   piped = test_support::run(ZARN_BINARY, {"-LIST", "/dev/stdin", "-POSITIONS", "one.txt"}, work / ".",
-                            &list);
+                            test_support::Output_To::collected, &list);
   EXPECT_NE(from_file.out, "");
   EXPECT_EQ(piped.out, from_file.out);
 }
