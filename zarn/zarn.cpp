@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +13,7 @@
 #include "alignment_results.h"
 #include "options_util.h"
 #include "platform/file_identity.h"
+#include "platform/input_source.h"
 #include "sequence_alignment-global.h"
 #include "sequence_alignment-local.h"
 #include "sequence_alignment-print.h"
@@ -39,7 +39,6 @@ using sequence_specifications::basic::Sequence_Data_Array;
 namespace {
 
 constexpr std::size_t positions_buffer_size = 1024;
-constexpr std::size_t list_buffer_size = 1024;
 constexpr const char* word_separators = " :.,?!";
 
 [[noreturn]] void raise_here(const platform::Exception_Id& id, int line) {
@@ -109,45 +108,12 @@ void check_models(const Sequence_Data_Array& sequences) {
   }
 }
 
-// The sequence files that a list file names: the first word of each data
-// line, the lines read as the list reader reads them. A list that is not a
-// plain file (a pipe) cannot be read a second time and gives none.
-std::vector<std::string> listed_files(const std::string& list_name) {
-  std::vector<std::string> names;
-  std::error_code ignored;
-  if (!std::filesystem::is_regular_file(list_name, ignored)) return names;
-  try {
-    platform::Input_File list;
-    list.open(list_name);
-    std::array<char, list_buffer_size> buffer;
-    while (!list.end_of_file()) {
-      const std::string_view line = list.get_line(buffer);
-      const std::size_t p = line.find_first_not_of(' ');
-      if (p == std::string_view::npos || line[p] == '#') continue;
-      names.emplace_back(line.substr(p, line.find(' ', p) - p));
-    }
-  } catch (const platform::Error&) {
-    // Gone or unreadable since it was read: what was found is all there is.
-  }
-  return names;
-}
-
-// Every file the run reads: sequence files, list file, positions file and
-// score-matrix file.
+// Every file the run reads: all it has opened so far (sequence files, list
+// file, positions file) and the score-matrix file, read at each couple.
 std::vector<platform::File_Identity> input_files(const zarn_options::Options_Record& o) {
-  std::vector<std::string> names;
-  if (strlib::String_Length(o.List_File) != 0) {
-    names.emplace_back(o.List_File.view());
-    for (std::string& listed : listed_files(names.back())) names.push_back(std::move(listed));
-  } else {
-    names.emplace_back(o.Name_1.view());
-    names.emplace_back(o.Name_2.view());
-  }
-  if (o.Positions_Given) names.emplace_back(o.Positions_File.view());
-  if (strlib::String_Length(o.Matrix_Name) != 0) names.emplace_back(o.Matrix_Name.view());
-  std::vector<platform::File_Identity> identities;
-  for (const std::string& name : names) {
-    if (const auto identity = platform::file_identity(name)) identities.push_back(*identity);
+  std::vector<platform::File_Identity> identities = platform::opened_inputs();
+  if (strlib::String_Length(o.Matrix_Name) != 0) {
+    if (const auto identity = platform::file_identity(o.Matrix_Name.view())) identities.push_back(*identity);
   }
   return identities;
 }

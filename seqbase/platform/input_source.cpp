@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -51,7 +52,24 @@ std::shared_ptr<const std::string> read_all(int fd, std::string_view name) {
   return content;
 }
 
+std::vector<File_Identity>& opened() {
+  static std::vector<File_Identity> files;
+  return files;
+}
+
+void remember(const struct stat& status) {
+  const File_Identity identity{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino)};
+  const std::lock_guard<std::mutex> hold(kept_lock);
+  auto& files = opened();
+  if (std::find(files.begin(), files.end(), identity) == files.end()) files.push_back(identity);
+}
+
 }  // namespace
+
+std::vector<File_Identity> opened_inputs() {
+  const std::lock_guard<std::mutex> hold(kept_lock);
+  return opened();
+}
 
 Input_Source open_input(std::string_view name) {
   // The system would open the name up to the NUL: another file than the one named.
@@ -83,6 +101,7 @@ Input_Source open_input(std::string_view name) {
     ::close(fd);
     refuse(name, std::strerror(EISDIR));
   }
+  remember(status);
   if (S_ISREG(status.st_mode)) return {fd, nullptr};
 
   // The readers open a file more than once; a pipe would be empty the second time.

@@ -4,6 +4,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/file_identity.h"
 
 namespace platform {
 
@@ -19,5 +22,9 @@ struct Input_Source {
 // IO_EXCEPTIONS.NAME_ERROR, with the name and the reason, when Name cannot
 // be opened, is a folder or holds a NUL character.
 Input_Source open_input(std::string_view name);
+
+// Every file opened for reading so far in the process, once each: what an
+// output file must never be.
+std::vector<File_Identity> opened_inputs();
 
 }  // namespace platform
