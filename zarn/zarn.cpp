@@ -286,10 +286,17 @@ struct Line_Half {
   const SEQUENCE_DATA* member = nullptr;  // null: absent
 };
 
+// Where the reading of one half of a positions line raises.
+struct Half_Places {
+  int model_line;            // the sequences have no model
+  int order_line;            // ordering begin and end by a strand that is neither
+  const char* member_guard;  // choosing the member by such a strand
+};
+
 // One half of a positions line from From: identifier, strand word, begin
 // and end. Returns the index after the end's last character.
 std::int32_t parse_half(const Run_State& state, strlib::Plain_View line, std::int32_t from,
-                        int model_line, int order_line, const char* member_guard, Line_Half& half) {
+                        const Half_Places& places, Line_Half& half) {
   strlib::String_Pointer identifier;
   strlib::String_Pointer strand_word;
   std::int32_t next = strlib::Next_Word(line, identifier, from, word_separators);
@@ -297,7 +304,7 @@ std::int32_t parse_half(const Run_State& state, strlib::Plain_View line, std::in
 
   switch (state.sequences(state.sequences.first()).Model) {
     case Sequence_Model::NO:
-      raise_here(sequence_alignment::INCONSISTENT_MODEL, model_line);
+      raise_here(sequence_alignment::INCONSISTENT_MODEL, places.model_line);
     case Sequence_Model::DNA:
     case Sequence_Model::RNA:
       half.strand = !strand_word.view().empty() && strand_word.view()[0] == 'C' ? Strand::CRICK
@@ -316,7 +323,7 @@ std::int32_t parse_half(const Run_State& state, strlib::Plain_View line, std::in
       platform::get_integer(text.substr(std::size_t(after_begin - line.first())), after_begin);
   half.begin = begin.value;
   half.end = end.value;
-  order_by_strand(half.begin, half.end, half.strand, order_line);
+  order_by_strand(half.begin, half.end, half.strand, places.order_line);
 
   half.member = nullptr;
   for (std::int32_t k = state.sequences.first(); k <= state.sequences.last(); ++k) {
@@ -330,7 +337,7 @@ std::int32_t parse_half(const Run_State& state, strlib::Plain_View line, std::in
     } else if (half.strand == Strand::CRICK) {
       chosen = &state.opposites(k);
     } else {
-      platform::raise(INVALID_STRAND, member_guard);
+      platform::raise(INVALID_STRAND, places.member_guard);
     }
     if (chosen->Model != Sequence_Model::NO) half.member = chosen;
     break;
@@ -347,8 +354,9 @@ void positions_couples(Run_State& state) {
     if (state.sequences.length() == 0) continue;
     Line_Half first;
     Line_Half second;
-    const std::int32_t next = parse_half(state, line, 1, 328, 345, "U ZARN-1W", first);
-    parse_half(state, line, next, 397, 414, "U ZARN-2W", second);
+    const std::int32_t next = parse_half(
+        state, line, 1, {.model_line = 328, .order_line = 345, .member_guard = "U ZARN-1W"}, first);
+    parse_half(state, line, next, {.model_line = 397, .order_line = 414, .member_guard = "U ZARN-2W"}, second);
     o.Strand_1 = first.strand;
     o.Begin_1 = first.begin;
     o.End_1 = first.end;

@@ -137,14 +137,8 @@ std::string line_key(const char* key, std::int32_t line_number) {
 
 // A start or stop word that is no integer is refused with its line.
 std::int32_t position_field(std::string_view word, const char* key, std::int32_t line_number) {
-  try {
-    return options_util::To_Integer(word);
-  } catch (const platform::Error& e) {
-    if (e.is(io_exceptions::DATA_ERROR)) {
-      platform::raise(zarn_options::INVALID_DATA, line_key(key, line_number));
-    }
-    throw;
-  }
+  return options_util::With_Key(io_exceptions::DATA_ERROR, zarn_options::INVALID_DATA, line_key(key, line_number),
+                                [&] { return options_util::To_Integer(word); });
 }
 
 std::string range_bound(std::int32_t value) { return value < 0 ? "-" : std::to_string(value); }
