@@ -106,8 +106,8 @@ Shuffle_Statistics shuffled_qualities(sequence_alignment::kernel::Problem<A> pro
     std::vector<Code> batch(std::size_t(width) * std::size_t(len2));
     std::vector<const Code*> windows(static_cast<std::size_t>(width));
     for (int lane = 0; lane < width; ++lane) windows[std::size_t(lane)] = batch.data() + std::size_t(lane) * len2;
-    std::vector<std::int32_t> storage(width == 8 ? kernel::lanes::storage_size<A, 8>(len2)
-                                                 : kernel::lanes::storage_size<A, 4>(len2));
+    kernel::lanes::Storage storage(width == 8 ? kernel::lanes::storage_size<A, 8>(len2)
+                                              : kernel::lanes::storage_size<A, 4>(len2));
     std::int64_t scores[8];
     const kernel::lanes::Couples<A> couples{problem.codes_1,    len2,           windows.data(),    problem.matrix,
                                             problem.gap_weight, problem.gap_length_weight, problem.global,
