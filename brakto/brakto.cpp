@@ -1,7 +1,6 @@
 #include "brakto.h"
 
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -10,7 +9,7 @@
 #include "brakto-output.h"
 #include "options_util.h"
 #include "platform/command_line.h"
-#include "platform/file_identity.h"
+#include "platform/input_source.h"
 #include "platform/text_io.h"
 #include "sequence_io.h"
 #include "strlib.h"
@@ -264,12 +263,9 @@ void write_windows(Settings& settings, SEQUENCE_DATA& sequence, SEQUENCE_DATA& p
   });
 }
 
-// Before any file is made: no output file may be the sequence file itself,
+// Before any file is made: no output file may be the sequence file read,
 // whatever the paths that name them.
 void refuse_output_over_input(const Settings& settings, const SEQUENCE_DATA& sequence) {
-  const std::optional<platform::File_Identity> input =
-      platform::file_identity(settings.Sequence_File.view());
-  if (!input) return;
   auto check = [&](strlib::Plain_View pass_name) {
     std::string file;
     switch (settings.Output_Format) {
@@ -284,8 +280,7 @@ void refuse_output_over_input(const Settings& settings, const SEQUENCE_DATA& seq
         file = output::GCG_File_Name(pass_name);
         break;
     }
-    const std::optional<platform::File_Identity> target = platform::file_identity(file);
-    if (target && *target == *input) platform::raise(OUTPUT_IS_INPUT, file);
+    if (platform::opened_as_input(file)) platform::raise(OUTPUT_IS_INPUT, file);
   };
   const strlib::Plain_String base = options_util::Base_Name(settings.Output_Name);
   if (settings.Window_Length < 1) {

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "alignment_results.h"
 #include "options_util.h"
@@ -108,28 +106,19 @@ void check_models(const Sequence_Data_Array& sequences) {
   }
 }
 
-// Every file the run reads: all it has opened so far (sequence files, list
+// An output file that is one of the run's inputs, whatever the paths, is
+// refused before it is created: every file read so far (sequence files, list
 // file, positions file) and the score-matrix file, read at each couple.
-std::vector<platform::File_Identity> input_files(const zarn_options::Options_Record& o) {
-  std::vector<platform::File_Identity> identities = platform::opened_inputs();
-  if (strlib::String_Length(o.Matrix_Name) != 0) {
-    if (const auto identity = platform::file_identity(o.Matrix_Name.view())) identities.push_back(*identity);
-  }
-  return identities;
-}
-
-// An output file that is one of the inputs, whatever the paths, is refused
-// before it is created.
-void refuse_if_input(const std::string& output, const std::vector<platform::File_Identity>& inputs) {
-  const std::optional<platform::File_Identity> identity = platform::file_identity(output);
-  if (identity && std::find(inputs.begin(), inputs.end(), *identity) != inputs.end()) {
+void refuse_if_input(const std::string& output, const zarn_options::Options_Record& o) {
+  if (platform::opened_as_input(output) ||
+      (strlib::String_Length(o.Matrix_Name) != 0 && platform::same_file(output, o.Matrix_Name.view()))) {
     platform::raise(zarn_options::INVALID_DATA, "O_Output " + output);
   }
 }
 
 // Creates Name here, or else once in "/tmp/" with a warning line.
 void create_output(platform::Output_File& file, const std::string& name, const char* warning,
-                   const char* role, const std::vector<platform::File_Identity>& inputs) {
+                   const char* role, const zarn_options::Options_Record& o) {
   try {
     file.create(name);
     return;
@@ -137,7 +126,7 @@ void create_output(platform::Output_File& file, const std::string& name, const c
     if (!e.is(io_exceptions::NAME_ERROR)) throw;
   }
   const std::string fallback = "/tmp/" + name;
-  refuse_if_input(fallback, inputs);
+  refuse_if_input(fallback, o);
   bool created = false;
   try {
     file.create(fallback);
@@ -164,16 +153,15 @@ void open_files(Run_State& state) {
     base = options_util::Base_Name(o.Name_1).chars + "_" + options_util::Base_Name(o.Name_2).chars;
   }
   if (!o.Write_Results && !o.Write_Summary) return;
-  const std::vector<platform::File_Identity> inputs = input_files(o);
-  if (o.Write_Results) refuse_if_input(base + ".aln", inputs);
-  if (o.Write_Summary) refuse_if_input(base + ".sim", inputs);
+  if (o.Write_Results) refuse_if_input(base + ".aln", o);
+  if (o.Write_Summary) refuse_if_input(base + ".sim", o);
   if (o.Write_Results) {
     create_output(state.results_file, base + ".aln", "Warning, alignments will be written in ",
-                  "Alignment ", inputs);
+                  "Alignment ", o);
   }
   if (o.Write_Summary) {
     create_output(state.summary_file, base + ".sim", "Warning, summary will be written in ",
-                  "Summary ", inputs);
+                  "Summary ", o);
   }
 }
 

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 #include "platform/exceptions.h"
 
@@ -66,9 +68,12 @@ void remember(const struct stat& status) {
 
 }  // namespace
 
-std::vector<File_Identity> opened_inputs() {
+bool opened_as_input(std::string_view name) {
+  const std::optional<File_Identity> identity = file_identity(name);
+  if (!identity) return false;
   const std::lock_guard<std::mutex> hold(kept_lock);
-  return opened();
+  const auto& files = opened();
+  return std::find(files.begin(), files.end(), *identity) != files.end();
 }
 
 Input_Source open_input(std::string_view name) {

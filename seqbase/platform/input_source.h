@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/file_identity.h"
 
@@ -23,8 +22,8 @@ struct Input_Source {
 // be opened, is a folder or holds a NUL character.
 Input_Source open_input(std::string_view name);
 
-// Every file opened for reading so far in the process, once each: what an
-// output file must never be.
-std::vector<File_Identity> opened_inputs();
+// Whether Name designates, by whatever path, a file opened for reading so
+// far in the process: what an output file must never be.
+bool opened_as_input(std::string_view name);
 
 }  // namespace platform
