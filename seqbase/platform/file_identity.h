@@ -1,6 +1,7 @@
 // Which file a name designates, whatever the path that leads to it.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -13,7 +14,7 @@ namespace platform {
 struct File_Identity {
   std::uint64_t device;
   std::uint64_t inode;
-  friend bool operator==(const File_Identity&, const File_Identity&) = default;
+  friend auto operator<=>(const File_Identity&, const File_Identity&) = default;
 };
 
 // The identity of the file that Name designates; none when there is no such

@@ -4,13 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
-#include <vector>
+#include <set>
 
 #include "platform/exceptions.h"
 
@@ -54,16 +53,15 @@ std::shared_ptr<const std::string> read_all(int fd, std::string_view name) {
   return content;
 }
 
-std::vector<File_Identity>& opened() {
-  static std::vector<File_Identity> files;
+// A list run opens thousands of files, each more than once.
+std::set<File_Identity>& opened() {
+  static std::set<File_Identity> files;
   return files;
 }
 
 void remember(const struct stat& status) {
-  const File_Identity identity{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino)};
   const std::lock_guard<std::mutex> hold(kept_lock);
-  auto& files = opened();
-  if (std::find(files.begin(), files.end(), identity) == files.end()) files.push_back(identity);
+  opened().insert(File_Identity{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino)});
 }
 
 }  // namespace
@@ -72,8 +70,7 @@ bool opened_as_input(std::string_view name) {
   const std::optional<File_Identity> identity = file_identity(name);
   if (!identity) return false;
   const std::lock_guard<std::mutex> hold(kept_lock);
-  const auto& files = opened();
-  return std::find(files.begin(), files.end(), *identity) != files.end();
+  return opened().contains(*identity);
 }
 
 Input_Source open_input(std::string_view name) {
