@@ -18,6 +18,7 @@
 // proves it exact and in 64 bits otherwise; the final score must fit 32 bits.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -147,6 +148,47 @@ bool scores_fit_32_bits(const Matrix& matrix, std::int32_t len1, std::int32_t le
   const std::int64_t gap = g < 0 ? -std::int64_t(g) : g, length = l < 0 ? -std::int64_t(l) : l;
   const std::int64_t bound = (std::int64_t(len1) + len2 + 2) * (largest + gap + length) + gap + length;
   return bound < (std::int64_t(1) << 29);
+}
+
+// 16-bit lanes. A vector pass computes the values of the recurrences, each
+// plus at most two gap weights and scan_steps gap-length weights (a scan
+// across a vector adds up to one per lane), and starts its gap chains from
+// minus_infinity_16, to which it adds at most scan_steps gap-length weights.
+inline constexpr std::int64_t scan_steps = 64;
+
+constexpr std::int16_t minus_infinity_16(std::int32_t l) noexcept {
+  const std::int64_t length = l < 0 ? -std::int64_t(l) : l;
+  return std::int16_t(std::numeric_limits<std::int16_t>::min() + std::min<std::int64_t>(length * scan_steps, 16384));
+}
+
+// Whether those values all fit 16 bits, and stay above minus_infinity_16 and
+// what is added to it. Every value of the recurrences is the score of a
+// path towards the ends of the windows (or 0 for a local stop): above, at
+// most min(Len1, Len2) pairs and Len1 + Len2 gapped residues, each gap
+// adding G + k L; below, a local value is 0, a pair or an opening, and a
+// global value is at least that of the two end gaps, plus a pair and an
+// opening.
+template <class Matrix>
+bool scores_fit_16_bits(const Matrix& matrix, std::int32_t len1, std::int32_t len2, std::int32_t g, std::int32_t l,
+                        bool global) noexcept {
+  std::int64_t best_pair = 0, worst_pair = 0;
+  for (const auto& row : matrix) {
+    for (std::int32_t v : row) {
+      best_pair = std::max<std::int64_t>(best_pair, v);
+      worst_pair = std::min<std::int64_t>(worst_pair, v);
+    }
+  }
+  const std::int64_t g_up = std::max(g, 0), g_down = std::min(g, 0), l_up = std::max(l, 0), l_down = std::min(l, 0);
+  const std::int64_t residues = std::int64_t(len1) + len2;
+  const std::int64_t high = std::min(len1, len2) * best_pair + residues * (g_up + l_up);
+  const std::int64_t lowest_path = global ? 2 * g_down + residues * l_down : 0;
+  const std::int64_t low = lowest_path + worst_pair + g_down + l_down;
+  const std::int64_t g_abs = g_up - g_down, l_abs = l_up - l_down;
+  const std::int64_t margin = 2 * g_abs + (scan_steps + 2) * l_abs;
+  // minus_infinity_16 plus its steps stays below Low - Margin.
+  const std::int64_t floor = std::int64_t(minus_infinity_16(l)) + scan_steps * l_abs;
+  return l_abs * scan_steps <= 16384 && high + margin <= std::numeric_limits<std::int16_t>::max() &&
+         low - margin > floor;
 }
 
 }  // namespace detail
