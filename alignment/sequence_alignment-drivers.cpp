@@ -27,7 +27,7 @@ template <class A, class Matrix>
 alignment_results::Alignment_Array_Access align_windows(const platform::Heap_Array<typename A::code_type>& codes_1,
                                                         const platform::Heap_Array<typename A::code_type>& codes_2,
                                                         const Matrix& matrix, const Driver_Call& call,
-                                                        const kernel::Instance& instance,
+                                                        const kernel::Error_Context& context,
                                                         alignment_random::Shuffle_Statistics& statistics) {
   const kernel::Problem<A> problem{window(codes_1, call.start_1, call.stop_1),
                                    window(codes_2, call.start_2, call.stop_2),
@@ -39,7 +39,7 @@ alignment_results::Alignment_Array_Access align_windows(const platform::Heap_Arr
   auto results = kernel::Compute_Alignments<A>(problem,
                                                {call.match_weight, call.mismatch_weight, call.backward,
                                                 call.building, call.optimize, call.similarity_threshold},
-                                               instance);
+                                               context);
   statistics = {};
   if (call.randomization >= 1) statistics = alignment_random::Shuffled_Qualities(problem, call.randomization);
   return results;

@@ -23,8 +23,8 @@ struct Driver_Places {
   int no_amino_acids;
   int range;
   int rna;
-  kernel::Instance nucleic;
-  kernel::Instance protein;
+  kernel::Error_Context nucleic;
+  kernel::Error_Context protein;
 };
 
 // Everything of one driver call but the two sequences.

@@ -10,9 +10,9 @@ namespace {
 using kernel::Nucleic;
 using kernel::Protein;
 
-constexpr kernel::Instance nucleic_instance{
+constexpr kernel::Error_Context nucleic_context{
     .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-global", .instantiated_at = 897};
-constexpr kernel::Instance protein_instance{
+constexpr kernel::Error_Context protein_context{
     .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-global", .instantiated_at = 905};
 
 constexpr drivers::Driver_Places places{.unit = "sequence_alignment-global",
@@ -22,8 +22,8 @@ constexpr drivers::Driver_Places places{.unit = "sequence_alignment-global",
                                         .no_amino_acids = 945,
                                         .range = 960,
                                         .rna = 1152,
-                                        .nucleic = nucleic_instance,
-                                        .protein = protein_instance};
+                                        .nucleic = nucleic_context,
+                                        .protein = protein_context};
 
 }  // namespace
 
@@ -50,7 +50,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
   return kernel::Compute_Alignments<Nucleic>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      nucleic_instance);
+      nucleic_context);
 }
 
 alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
@@ -61,7 +61,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
   return kernel::Compute_Alignments<Protein>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      protein_instance);
+      protein_context);
 }
 
 std::int32_t Global_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,

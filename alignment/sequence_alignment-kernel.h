@@ -71,8 +71,9 @@ struct Path_Settings {
   std::int32_t similarity_threshold;
 };
 
-// Where the consistency checks of one instance raise.
-struct Instance {
+// What the consistency checks of one instance of the kernel (a method and
+// an alphabet) raise, and in which unit it is instantiated where.
+struct Error_Context {
   const platform::Exception_Id* internal_error;
   const char* unit;     // "sequence_alignment-local"
   int instantiated_at;  // line of the instantiation in that unit
@@ -129,7 +130,7 @@ constexpr S minus_infinity_of() noexcept {
   return sizeof(S) == 4 ? S(minus_infinity_32) : S(minus_infinity);
 }
 
-[[noreturn]] void internal_error(const Instance& instance, int line, const char* printed);
+[[noreturn]] void internal_error(const Error_Context& context, int line, const char* printed);
 
 // The final score, refused beyond 32 bits.
 std::int32_t to_score(std::int64_t value);

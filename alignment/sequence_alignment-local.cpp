@@ -10,9 +10,9 @@ namespace {
 using kernel::Nucleic;
 using kernel::Protein;
 
-constexpr kernel::Instance nucleic_instance{
+constexpr kernel::Error_Context nucleic_context{
     .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-local", .instantiated_at = 735};
-constexpr kernel::Instance protein_instance{
+constexpr kernel::Error_Context protein_context{
     .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-local", .instantiated_at = 743};
 
 constexpr drivers::Driver_Places places{.unit = "sequence_alignment-local",
@@ -22,8 +22,8 @@ constexpr drivers::Driver_Places places{.unit = "sequence_alignment-local",
                                         .no_amino_acids = 783,
                                         .range = 798,
                                         .rna = 984,
-                                        .nucleic = nucleic_instance,
-                                        .protein = protein_instance};
+                                        .nucleic = nucleic_context,
+                                        .protein = protein_context};
 
 }  // namespace
 
@@ -50,7 +50,7 @@ alignment_results::Alignment_Array_Access Compute_Local_Alignments_Nucleic(
   return kernel::Compute_Alignments<Nucleic>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      nucleic_instance);
+      nucleic_context);
 }
 
 alignment_results::Alignment_Array_Access Compute_Local_Alignments_Protein(
@@ -61,7 +61,7 @@ alignment_results::Alignment_Array_Access Compute_Local_Alignments_Protein(
   return kernel::Compute_Alignments<Protein>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      protein_instance);
+      protein_context);
 }
 
 std::int32_t Local_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,
