@@ -51,8 +51,8 @@ alignment_results::Alignment_Array_Access Drive(const sequence_specifications::b
                                                 const sequence_specifications::basic::SEQUENCE_DATA& seq_2,
                                                 Driver_Call call, const Driver_Places& places) {
   using sequence_specifications::Sequence_Model;
-  const auto refuse = [&](const platform::Exception_Id& id, int line) {
-    platform::raise(id, platform::place(places.unit, line));
+  const auto refuse = [&](const platform::Exception_Id& id, int place) {
+    platform::raise(id, platform::place(places.unit, place));
   };
   const Sequence_Model model = seq_1.Model;
   if (model != seq_2.Model) refuse(INCONSISTENT_MODEL, places.models_differ);
@@ -83,12 +83,12 @@ alignment_results::Alignment_Array_Access Drive(const sequence_specifications::b
     const utils::Nucleic_Score_Matrix matrix =
         call.matrix_name.empty() ? utils::Default_Nucleic_Matrix(call.match_weight, call.mismatch_weight)
                                  : utils::Read_Nucleic_Matrix(call.matrix_name);
-    results = align_windows<kernel::Nucleic>(seq_1.Nucleotides, seq_2.Nucleotides, matrix, call, places.nucleic,
+    results = align_windows<kernel::Nucleic>(seq_1.Nucleotides, seq_2.Nucleotides, matrix, call, places.nucleic(),
                                              statistics);
   } else if (model == Sequence_Model::PROTEIN) {
     const utils::Protein_Score_Matrix matrix =
         call.matrix_name.empty() ? utils::Default_Protein_Matrix() : utils::Read_Protein_Matrix(call.matrix_name);
-    results = align_windows<kernel::Protein>(seq_1.Amino_Acids, seq_2.Amino_Acids, matrix, call, places.protein,
+    results = align_windows<kernel::Protein>(seq_1.Amino_Acids, seq_2.Amino_Acids, matrix, call, places.protein(),
                                              statistics);
   } else {
     refuse(sequence_specifications::NOT_IMPLEMENTED, places.rna);

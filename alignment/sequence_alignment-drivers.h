@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "alignment_results.h"
+#include "platform/exceptions.h"
 #include "sequence_alignment-kernel.h"
 #include "sequence_alignment.h"
 #include "sequence_specifications-basic.h"
@@ -14,17 +15,23 @@
 
 namespace sequence_alignment::drivers {
 
-// Where a driver's own checks raise, and its kernels' instances.
+// A driver's unit and its places: where its own checks raise and where its
+// instances of the kernel are, each the number that follows the unit's name
+// in the message.
 struct Driver_Places {
   const char* unit;
+  const platform::Exception_Id* internal_error;  // of its kernel instances
   int models_differ;
   int model_no;
   int no_nucleotides;
   int no_amino_acids;
   int range;
   int rna;
-  kernel::Error_Context nucleic;
-  kernel::Error_Context protein;
+  int nucleic_kernel;
+  int protein_kernel;
+
+  constexpr kernel::Error_Context nucleic() const noexcept { return {internal_error, unit, nucleic_kernel}; }
+  constexpr kernel::Error_Context protein() const noexcept { return {internal_error, unit, protein_kernel}; }
 };
 
 // Everything of one driver call but the two sequences.

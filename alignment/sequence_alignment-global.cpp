@@ -10,20 +10,20 @@ namespace {
 using kernel::Nucleic;
 using kernel::Protein;
 
-constexpr kernel::Error_Context nucleic_context{
-    .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-global", .instantiated_at = 897};
-constexpr kernel::Error_Context protein_context{
-    .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-global", .instantiated_at = 905};
-
+// Where this unit raises, and where its kernel instances are: the number
+// that follows its name in the message, "sequence_alignment-global:930".
+// These numbers are part of the printed messages and never change,
+// whatever becomes of the source.
 constexpr drivers::Driver_Places places{.unit = "sequence_alignment-global",
+                                        .internal_error = &INTERNAL_ERROR,
                                         .models_differ = 930,
                                         .model_no = 952,
                                         .no_nucleotides = 937,
                                         .no_amino_acids = 945,
                                         .range = 960,
                                         .rna = 1152,
-                                        .nucleic = nucleic_context,
-                                        .protein = protein_context};
+                                        .nucleic_kernel = 897,
+                                        .protein_kernel = 905};
 
 }  // namespace
 
@@ -50,7 +50,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
   return kernel::Compute_Alignments<Nucleic>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      nucleic_context);
+      places.nucleic());
 }
 
 alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
@@ -61,7 +61,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
   return kernel::Compute_Alignments<Protein>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      protein_context);
+      places.protein());
 }
 
 std::int32_t Global_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,

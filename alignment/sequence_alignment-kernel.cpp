@@ -6,9 +6,9 @@ namespace sequence_alignment::kernel {
 
 namespace detail {
 
-void internal_error(const Error_Context& context, int line, const char* printed) {
+void internal_error(const Error_Context& context, Place place, const char* printed) {
   if (printed) platform::standard_output().put_line(printed);
-  platform::raise(*context.internal_error, platform::place(context.unit, line) + " instantiated at " +
+  platform::raise(*context.internal_error, platform::place(context.unit, int(place)) + " instantiated at " +
                                                 platform::place(context.unit, context.instantiated_at));
 }
 
