@@ -1,9 +1,9 @@
 // A singly linked first-in-first-out list of one item type.
 //
 // Each instance names its own STACK_EMPTY identity and the place where it
-// is instantiated; the message of an empty Pop or Top is the template's
-// place followed by that instantiation place. The list owns its nodes and
-// the items in them.
+// is instantiated, a unit and a number of that unit's places; the message of
+// an empty Pop or Top is the template's place followed by that instantiation
+// place. The list owns its nodes and the items in them.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,13 @@
 
 namespace fifo {
 
-template <class Item, const platform::Exception_Id& Stack_Empty, const char* Instantiated_At>
+// Where an empty list is refused: the number that follows "fifo" in the
+// message, "fifo:31 instantiated at sequence_alignment-utils:41". These
+// numbers are part of the printed messages and never change, whatever
+// becomes of the source.
+enum class Place : int { pop = 31, top_copy = 45, top = 53 };
+
+template <class Item, const platform::Exception_Id& Stack_Empty, const char* Unit, int Instantiated_At>
 class Queue {
   struct Node {
     Node* Next;
@@ -54,7 +60,7 @@ class Queue {
   }
 
   Item Pop() {
-    if (!head_) refuse(31);
+    if (!head_) refuse(Place::pop);
     Node* node = head_;
     head_ = node->Next;
     if (node == tail_) tail_ = nullptr;
@@ -66,11 +72,11 @@ class Queue {
 
   // The head item, the list unchanged.
   const Item& Top() const {
-    if (!head_) refuse(53);
+    if (!head_) refuse(Place::top);
     return head_->item;
   }
   void Top(Item& item) const {
-    if (!head_) refuse(45);
+    if (!head_) refuse(Place::top_copy);
     item = head_->item;
   }
 
@@ -113,8 +119,9 @@ class Queue {
   const_iterator end() const noexcept { return const_iterator(nullptr); }
 
  private:
-  [[noreturn]] static void refuse(int line) {
-    platform::raise(Stack_Empty, platform::place("fifo", line) + " instantiated at " + Instantiated_At);
+  [[noreturn]] static void refuse(Place place) {
+    platform::raise(Stack_Empty, platform::place("fifo", int(place)) + " instantiated at " +
+                                     platform::place(Unit, Instantiated_At));
   }
 
   Node* head_ = nullptr;

@@ -1,7 +1,7 @@
 #include "sequence_alignment-global.h"
 
+#include "sequence_alignment-drivers.h"
 #include "sequence_alignment-kernel-call.h"
-#include "sequence_alignment-local.h"
 
 namespace sequence_alignment::global {
 
@@ -10,20 +10,20 @@ namespace {
 using kernel::Nucleic;
 using kernel::Protein;
 
-constexpr kernel::Instance nucleic_instance{
-    .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-global", .instantiated_at = 897};
-constexpr kernel::Instance protein_instance{
-    .internal_error = &INTERNAL_ERROR, .unit = "sequence_alignment-global", .instantiated_at = 905};
-
-constexpr local::Driver_Places places{.unit = "sequence_alignment-global",
-                                      .models_differ = 930,
-                                      .model_no = 952,
-                                      .no_nucleotides = 937,
-                                      .no_amino_acids = 945,
-                                      .range = 960,
-                                      .rna = 1152,
-                                      .nucleic = nucleic_instance,
-                                      .protein = protein_instance};
+// Where this unit raises, and where its kernel instances are: the number
+// that follows its name in the message, "sequence_alignment-global:930".
+// These numbers are part of the printed messages and never change,
+// whatever becomes of the source.
+constexpr drivers::Driver_Places places{.unit = "sequence_alignment-global",
+                                        .internal_error = &INTERNAL_ERROR,
+                                        .models_differ = 930,
+                                        .model_no = 952,
+                                        .no_nucleotides = 937,
+                                        .no_amino_acids = 945,
+                                        .range = 960,
+                                        .rna = 1152,
+                                        .nucleic_kernel = 897,
+                                        .protein_kernel = 905};
 
 }  // namespace
 
@@ -35,11 +35,11 @@ alignment_results::Alignment_Array_Access Align_Global(
     std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
     Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold,
     std::int32_t randomization, std::int32_t /* preserve: accepted, without effect */) {
-  return local::Drive(seq_1, seq_2,
-                      {start_1, stop_1, start_2, stop_2, matrix_name, match_weight, mismatch_weight, gap_weight,
-                       gap_length_weight, backward, building, optimize, true, end_weight, similarity_threshold,
-                       randomization},
-                      places);
+  return drivers::Drive(seq_1, seq_2,
+                        {start_1, stop_1, start_2, stop_2, matrix_name, match_weight, mismatch_weight, gap_weight,
+                         gap_length_weight, backward, building, optimize, true, end_weight, similarity_threshold,
+                         randomization},
+                        places);
 }
 
 alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
@@ -50,7 +50,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
   return kernel::Compute_Alignments<Nucleic>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      nucleic_instance);
+      places.nucleic());
 }
 
 alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
@@ -61,7 +61,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
   return kernel::Compute_Alignments<Protein>(
       {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
-      protein_instance);
+      places.protein());
 }
 
 std::int32_t Global_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,

@@ -1,4 +1,8 @@
-// Global alignment (Needleman and Wunsch): the kernel and the driver.
+// Global alignment (Needleman and Wunsch): Align_Global, the engine's entry
+// point for the method, and the global instances of the kernel for either
+// alphabet, with all results or the score alone. The kernel itself lives in
+// the sequence_alignment-kernel units, and what Align_Global shares with
+// Align_Local in sequence_alignment-drivers.
 #pragma once
 
 #include <cstdint>

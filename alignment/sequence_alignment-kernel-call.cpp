@@ -40,7 +40,7 @@ void fill_by_method(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells
 template <class A>
 alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& problem,
                                                              const Path_Settings& settings,
-                                                             const Instance& instance) {
+                                                             const Error_Context& context) {
   const Frame frame(problem);
   if (frame.len1 > max_window || frame.len2 > max_window) {
     platform::raise(standard::STORAGE_ERROR, "alignment windows are limited to 65535 residues");
@@ -56,11 +56,11 @@ alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& p
   }
 
   paths::Keeper keeper(settings.optimize);
-  const traceback::Tracer tracer(cells, starts.quality, instance);
+  const traceback::Tracer tracer(cells, starts.quality, context);
   traceback::build(tracer, starts, frame, settings.building, settings.backward,
                    [&](const Path_Step* steps, std::int32_t n, Backward_Mode mode) { keeper.keep(steps, n, mode); });
   cells.release();
-  return paths::results<A>(problem, frame, settings, starts.quality, instance, keeper.take());
+  return paths::results<A>(problem, frame, settings, starts.quality, context, keeper.take());
 }
 
 template <class A>
@@ -70,10 +70,10 @@ std::int32_t Compute_Quality(const Problem<A>& problem) {
 
 template alignment_results::Alignment_Array_Access Compute_Alignments<Nucleic>(const Problem<Nucleic>&,
                                                                                const Path_Settings&,
-                                                                               const Instance&);
+                                                                               const Error_Context&);
 template alignment_results::Alignment_Array_Access Compute_Alignments<Protein>(const Problem<Protein>&,
                                                                                const Path_Settings&,
-                                                                               const Instance&);
+                                                                               const Error_Context&);
 template std::int32_t Compute_Quality<Nucleic>(const Problem<Nucleic>&);
 template std::int32_t Compute_Quality<Protein>(const Problem<Protein>&);
 

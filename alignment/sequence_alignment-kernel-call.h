@@ -14,7 +14,7 @@ namespace sequence_alignment::kernel::call {
 template <class A>
 alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& problem,
                                                              const Path_Settings& settings,
-                                                             const Instance& instance);
+                                                             const Error_Context& context);
 
 // The Quality that Compute_Alignments gives, without flags or paths.
 template <class A>
@@ -22,10 +22,10 @@ std::int32_t Compute_Quality(const Problem<A>& problem);
 
 extern template alignment_results::Alignment_Array_Access Compute_Alignments<Nucleic>(const Problem<Nucleic>&,
                                                                                       const Path_Settings&,
-                                                                                      const Instance&);
+                                                                                      const Error_Context&);
 extern template alignment_results::Alignment_Array_Access Compute_Alignments<Protein>(const Problem<Protein>&,
                                                                                       const Path_Settings&,
-                                                                                      const Instance&);
+                                                                                      const Error_Context&);
 extern template std::int32_t Compute_Quality<Nucleic>(const Problem<Nucleic>&);
 extern template std::int32_t Compute_Quality<Protein>(const Problem<Protein>&);
 

@@ -114,7 +114,7 @@ float similarity_threshold(const typename A::matrix_type& matrix, std::int32_t s
 // The result of one kept path: its texts and statistics.
 template <class A>
 alignment_results::Alignment_Access result_of(const Problem<A>& p, const Frame& fr, const Path_Settings& settings,
-                                              std::int32_t quality, const Instance& instance,
+                                              std::int32_t quality, const Error_Context& context,
                                               utils::Optimal_Path& kept, float threshold) {
   using Code = typename A::code_type;
   const bool global = fr.global;
@@ -149,8 +149,8 @@ alignment_results::Alignment_Access result_of(const Problem<A>& p, const Frame& 
     const Path_Step& st = steps[s];
     if (st.Move == Step_Kind::STOP) {
       if (global && s == n - 1) break;
-      if (global) detail::internal_error(instance, 812, "Error IE004");
-      detail::internal_error(instance, 696, nullptr);
+      if (global) detail::internal_error(context, Place::global_stop_step, "Error IE004");
+      detail::internal_error(context, Place::local_stop_step, nullptr);
     }
     // A step's length: to the next step's cell in a global path (which
     // always ends with its STOP step), by the columns in a local one.
@@ -251,13 +251,13 @@ alignment_results::Alignment_Access result_of(const Problem<A>& p, const Frame& 
 // result is made.
 template <class A>
 alignment_results::Alignment_Array_Access results(const Problem<A>& p, const Frame& fr, const Path_Settings& settings,
-                                                  std::int32_t quality, const Instance& instance,
+                                                  std::int32_t quality, const Error_Context& context,
                                                   utils::Kept_Path_List kept) {
   auto array = std::make_unique<alignment_results::Alignment_Array>(1, kept.Count());
   const float threshold = similarity_threshold<A>(*p.matrix, settings.similarity_threshold);
   for (std::int32_t index = 1; kept.Is_Not_Empty(); ++index) {
     utils::Optimal_Path path = kept.Pop();
-    (*array)(index) = result_of<A>(p, fr, settings, quality, instance, path, threshold);
+    (*array)(index) = result_of<A>(p, fr, settings, quality, context, path, threshold);
   }
   return array;
 }

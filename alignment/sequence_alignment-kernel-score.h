@@ -13,7 +13,9 @@
 
 namespace sequence_alignment::kernel::score {
 
-// The recurrences of the fast fill, two rows at a time.
+// The recurrences of the fast fill over one row of scores, which holds the
+// row below until each block of its columns is overwritten: from the right,
+// a block's vertical gaps and pairs first, then the horizontal gap across it.
 template <class A, class S, bool Global, bool Weighted>
 std::int64_t fast_pass(const Problem<A>& p, const Frame& fr) {
   rows::Rows<A, S> work(p, fr, false);

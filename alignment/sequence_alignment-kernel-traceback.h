@@ -18,8 +18,8 @@ enum class Arrival : std::uint8_t { FREE, AFTER_INSERT_1, AFTER_INSERT_2 };
 
 class Tracer {
  public:
-  Tracer(const cells::Cells& cells, std::int32_t quality, const Instance& instance) noexcept
-      : cells_(cells), fr_(cells.frame()), quality_(quality), instance_(instance), exact_(fr_.exact()) {}
+  Tracer(const cells::Cells& cells, std::int32_t quality, const Error_Context& context) noexcept
+      : cells_(cells), fr_(cells.frame()), quality_(quality), context_(context), exact_(fr_.exact()) {}
 
   // The steps of one path from Start into Out (Len1 + Len2 + 2 places);
   // the result is their number.
@@ -40,7 +40,9 @@ class Tracer {
       while (i <= fr_.last1 && j <= fr_.last2) {
         const std::uint32_t moves = moves_at(cells_.index(i, j), arrival);
         if (moves & cells::stop_bit) break;
-        if (!step(i, j, column, moves, order, arrival, out[n])) detail::internal_error(instance_, 551, nullptr);
+        if (!step(i, j, column, moves, order, arrival, out[n])) {
+          detail::internal_error(context_, Place::local_cell_without_move, nullptr);
+        }
         ++n;
       }
       return n;
@@ -56,7 +58,7 @@ class Tracer {
       out[n++] = Path_Step{column, 0, Step_Kind::INSERT_2, fr_.first1, fr_.first2};
       arrival = Arrival::AFTER_INSERT_2;
     } else if (i != fr_.first1 || j != fr_.first2) {
-      detail::internal_error(instance_, 528, "Error IE001");
+      detail::internal_error(context_, Place::global_start_cell, "Error IE001");
     } else if (exact_ && !fr_.end_weight) {
       // With free ends the exact fill starts here with the pair: a gap
       // would be the free leading gap, which other start cells stand for.
@@ -67,7 +69,7 @@ class Tracer {
     }
     while (i <= fr_.last1 && j <= fr_.last2) {
       if (!step(i, j, column, moves_at(cells_.index(i, j), arrival), order, arrival, out[n])) {
-        detail::internal_error(instance_, 662, "Error IE003");
+        detail::internal_error(context_, Place::global_cell_without_move, "Error IE003");
       }
       ++n;
     }
@@ -159,7 +161,7 @@ class Tracer {
   const cells::Cells& cells_;
   const Frame& fr_;
   std::int32_t quality_;
-  const Instance& instance_;
+  const Error_Context& context_;
   bool exact_;
 };
 

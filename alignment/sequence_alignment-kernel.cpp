@@ -6,10 +6,10 @@ namespace sequence_alignment::kernel {
 
 namespace detail {
 
-void internal_error(const Instance& instance, int line, const char* printed) {
+void internal_error(const Error_Context& context, Place place, const char* printed) {
   if (printed) platform::standard_output().put_line(printed);
-  platform::raise(*instance.internal_error, platform::place(instance.unit, line) + " instantiated at " +
-                                                 platform::place(instance.unit, instance.instantiated_at));
+  platform::raise(*context.internal_error, platform::place(context.unit, int(place)) + " instantiated at " +
+                                                platform::place(context.unit, context.instantiated_at));
 }
 
 std::int32_t to_score(std::int64_t value) {

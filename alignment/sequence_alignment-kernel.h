@@ -72,11 +72,22 @@ struct Path_Settings {
   std::int32_t similarity_threshold;
 };
 
-// Where the consistency checks of one instance raise.
-struct Instance {
+// What the consistency checks of one instance of the kernel (a method and
+// an alphabet) raise, and in which unit it is instantiated where.
+struct Error_Context {
   const platform::Exception_Id* internal_error;
   const char* unit;     // "sequence_alignment-local"
-  int instantiated_at;  // line of the instantiation in that unit
+  int instantiated_at;  // a place of that unit
+};
+
+// Where the kernel's consistency checks (the rules never trip them) raise: the
+// number that follows the instance's unit in the message,
+// "sequence_alignment-global:662 instantiated at sequence_alignment-global:897".
+// These numbers are part of the printed messages and never change, whatever
+// becomes of the source.
+enum class Place : int {
+  local_cell_without_move = 551, local_stop_step = 696,
+  global_start_cell = 528, global_cell_without_move = 662, global_stop_step = 812,
 };
 
 // The gap-length planes hold 16-bit lengths.
@@ -130,7 +141,8 @@ constexpr S minus_infinity_of() noexcept {
   return sizeof(S) == 4 ? S(minus_infinity_32) : S(minus_infinity);
 }
 
-[[noreturn]] void internal_error(const Instance& instance, int line, const char* printed);
+// Prints Printed, when given, and raises the instance's INTERNAL_ERROR.
+[[noreturn]] void internal_error(const Error_Context& context, Place place, const char* printed);
 
 // The final score, refused beyond 32 bits.
 std::int32_t to_score(std::int64_t value);

@@ -1,11 +1,14 @@
-// Local alignment (Smith and Waterman): the kernel and the driver.
+// Local alignment (Smith and Waterman): Align_Local, the engine's entry
+// point for the method, and the local instances of the kernel for either
+// alphabet, with all results or the score alone. The kernel itself lives in
+// the sequence_alignment-kernel units, and what Align_Local shares with
+// Align_Global in sequence_alignment-drivers.
 #pragma once
 
 #include <cstdint>
 
 #include "alignment_results.h"
 #include "platform/exceptions.h"
-#include "sequence_alignment-kernel.h"
 #include "sequence_alignment-utils.h"
 #include "sequence_alignment.h"
 #include "sequence_specifications-basic.h"
@@ -51,43 +54,5 @@ std::int32_t Local_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window 
 std::int32_t Local_Quality_Protein(Amino_Acid_Window codes_1, Amino_Acid_Window codes_2,
                                    const utils::Protein_Score_Matrix& matrix, std::int32_t gap_weight,
                                    std::int32_t gap_length_weight);
-
-std::int32_t Maximum_Of_Three(std::int32_t a, std::int32_t b, std::int32_t c) noexcept;
-
-// ---------------------------------------------------------------- the drivers' procedure
-
-// The two drivers are one procedure: Align_Global runs it with its method,
-// End_Weight and its own places.
-
-// Where a driver's own checks raise, and its kernels' instances.
-struct Driver_Places {
-  const char* unit;
-  int models_differ;
-  int model_no;
-  int no_nucleotides;
-  int no_amino_acids;
-  int range;
-  int rna;
-  kernel::Instance nucleic;
-  kernel::Instance protein;
-};
-
-// Everything of one driver call but the two sequences.
-struct Driver_Call {
-  std::int32_t start_1, stop_1, start_2, stop_2;
-  strlib::Plain_View matrix_name;
-  std::int32_t match_weight, mismatch_weight, gap_weight, gap_length_weight;
-  Backward_Mode backward;
-  Building_Mode building;
-  Optimize_Mode optimize;
-  bool global, end_weight;
-  std::int32_t similarity_threshold, randomization;
-};
-
-// Checks the couple, chooses the matrix, aligns the windows, runs the
-// randomisation test and completes every result.
-alignment_results::Alignment_Array_Access Drive(const sequence_specifications::basic::SEQUENCE_DATA& seq_1,
-                                                const sequence_specifications::basic::SEQUENCE_DATA& seq_2,
-                                                Driver_Call call, const Driver_Places& places);
 
 }  // namespace sequence_alignment::local

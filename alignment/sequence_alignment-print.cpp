@@ -18,6 +18,14 @@ using sequence_specifications::Strand;
 
 constexpr std::string_view unit = "sequence_alignment-print";
 
+// Where this unit raises: the number that follows its name in the message,
+// "sequence_alignment-print:168". These numbers are part of the printed
+// messages and never change, whatever becomes of the source.
+enum class Place : int {
+  no_model = 168,
+  summary_strand_1 = 237, summary_strand_2 = 250, record_strand_1 = 288, record_strand_2 = 301,
+};
+
 const char* method_text(Alignment_Method method) {
   return method == Alignment_Method::GLOBAL_ALIGNMENT
              ? "Global optimisation alignment (Needleman and Wunsch)"
@@ -36,7 +44,7 @@ bool is_residue(char c, Sequence_Model model) {
     case Sequence_Model::NO:
       break;
   }
-  platform::raise(sequence_specifications::INVALID_SEQUENCE_MODEL, platform::place(unit, 168));
+  platform::raise(sequence_specifications::INVALID_SEQUENCE_MODEL, platform::place(unit, int(Place::no_model)));
 }
 
 char wild_letter(Sequence_Model model) { return model == Sequence_Model::PROTEIN ? 'X' : 'N'; }
@@ -123,7 +131,7 @@ void put_label_fixed(Output_File& file, int label_column, std::string_view label
 // The first and second positions of one side, in increasing order on the
 // direct strand; a side on both strands has no such order.
 void put_positions(Output_File& file, Strand strand, std::int32_t start, std::int32_t stop,
-                   int line) {
+                   Place place) {
   switch (strand) {
     case Strand::WATSON:
       platform::put_integer(file, start, 12);
@@ -136,7 +144,7 @@ void put_positions(Output_File& file, Strand strand, std::int32_t start, std::in
     case Strand::BOTH:
       break;
   }
-  platform::raise(sequence_specifications::INVALID_STRAND, platform::place(unit, line));
+  platform::raise(sequence_specifications::INVALID_STRAND, platform::place(unit, int(place)));
 }
 
 void put_strand(Output_File& file, Strand strand) {
@@ -254,11 +262,11 @@ void Print_Alignment(Output_File& file, const Alignment& item, std::int32_t widt
 void Print_Summary(Output_File& file, const Alignment& item) {
   strlib::Put_Padded(file, item.Name_1.plain(), 15);
   put_strand(file, item.Strand_1);
-  put_positions(file, item.Strand_1, item.Start_1, item.Stop_1, 237);
+  put_positions(file, item.Strand_1, item.Start_1, item.Stop_1, Place::summary_strand_1);
   file.put(' ');
   strlib::Put_Padded(file, item.Name_2.plain(), 15);
   put_strand(file, item.Strand_2);
-  put_positions(file, item.Strand_2, item.Start_2, item.Stop_2, 250);
+  put_positions(file, item.Strand_2, item.Start_2, item.Stop_2, Place::summary_strand_2);
   file.put(' ');
   put_statistics(file, statistics_of(item, item.Number_Of_Match, item.Number_Of_Mismatch,
                                      item.Nb_Gaps));
@@ -267,11 +275,11 @@ void Print_Summary(Output_File& file, const Alignment& item) {
 void Print_Summary_Record(Output_File& file, const Alignment_Summary& item) {
   file.put(std::string_view(item.Name_1.data(), item.Name_1.size()));
   put_strand(file, item.Strand_1);
-  put_positions(file, item.Strand_1, item.Start_1, item.Stop_1, 288);
+  put_positions(file, item.Strand_1, item.Start_1, item.Stop_1, Place::record_strand_1);
   file.put(' ');
   file.put(std::string_view(item.Name_2.data(), item.Name_2.size()));
   put_strand(file, item.Strand_2);
-  put_positions(file, item.Strand_2, item.Start_2, item.Stop_2, 301);
+  put_positions(file, item.Strand_2, item.Start_2, item.Stop_2, Place::record_strand_2);
   file.put(' ');
   if (item.Length == 0) {
     file.put("NOT ALIGNED");

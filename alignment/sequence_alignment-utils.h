@@ -90,14 +90,19 @@ inline constexpr platform::Exception_Id positions_stack_empty{
     "SEQUENCE_ALIGNMENT.UTILS.POSITIONS_FIFO.STACK_EMPTY"};
 inline constexpr platform::Exception_Id optimal_path_stack_empty{
     "SEQUENCE_ALIGNMENT.UTILS.OPTIMAL_PATH_FIFO.STACK_EMPTY"};
-inline constexpr char positions_place[] = "sequence_alignment-utils:41";
-inline constexpr char optimal_path_place[] = "sequence_alignment-utils:71";
+
+// Where the two lists are instantiated: the number that follows this unit's
+// name in the messages of their STACK_EMPTY, "fifo:31 instantiated at
+// sequence_alignment-utils:41". These numbers are part of the printed
+// messages and never change, whatever becomes of the source.
+enum class Place : int { positions_fifo = 41, optimal_path_fifo = 71 };
+inline constexpr char unit[] = "sequence_alignment-utils";
 }  // namespace detail
 
-using POSITIONS_FIFO =
-    fifo::Queue<Cell_Position, detail::positions_stack_empty, detail::positions_place>;
-using OPTIMAL_PATH_FIFO =
-    fifo::Queue<Optimal_Path, detail::optimal_path_stack_empty, detail::optimal_path_place>;
+using POSITIONS_FIFO = fifo::Queue<Cell_Position, detail::positions_stack_empty, detail::unit,
+                                   int(detail::Place::positions_fifo)>;
+using OPTIMAL_PATH_FIFO = fifo::Queue<Optimal_Path, detail::optimal_path_stack_empty, detail::unit,
+                                      int(detail::Place::optimal_path_fifo)>;
 
 using Start_Cell_List = POSITIONS_FIFO;
 using Kept_Path_List = OPTIMAL_PATH_FIFO;

@@ -22,7 +22,7 @@ void Extract_Positions(SEQUENCE_DATA& sequence, const Couple_List& couples) {
   std::int64_t total = 0;
   for (const Position_Couple* c = couples.First(); c; c = c->Next) {
     if (c->Stop > sequence.Last || c->Start < sequence.First) {
-      platform::raise(OUT_OF_SEQUENCE, platform::place("brakto", 477));
+      Raise_At(OUT_OF_SEQUENCE, Place::couple_outside);
     }
     total += std::int64_t(c->Stop) - c->Start + 1;
   }

@@ -20,6 +20,10 @@ using sequence_specifications::Sequence_Format;
 using sequence_specifications::Sequence_Model;
 using sequence_specifications::basic::SEQUENCE_DATA;
 
+void Raise_At(const platform::Exception_Id& id, Place place) {
+  platform::raise(id, platform::place("brakto", int(place)));
+}
+
 // ------------------------------------------------------------ couple list
 
 Couple_List::~Couple_List() { Clear(); }
@@ -40,7 +44,7 @@ Couple_List& Couple_List::operator=(Couple_List&& other) noexcept {
 }
 
 void Couple_List::Append(std::int32_t start, std::int32_t stop) {
-  if (stop < start) platform::raise(INVALID_POSITION, platform::place("brakto", 111));
+  if (stop < start) Raise_At(INVALID_POSITION, Place::reversed_couple);
   Position_Couple* node = new Position_Couple{last_, nullptr, start, stop};
   if (last_) {
     last_->Next = node;
@@ -95,9 +99,7 @@ struct Settings {
   strlib::String_Pointer Sequence_File;
 };
 
-[[noreturn]] void argument_error(int line) {
-  platform::raise(options_util::ARGUMENT_ERROR, platform::place("brakto", line));
-}
+[[noreturn]] void argument_error(Place place) { Raise_At(options_util::ARGUMENT_ERROR, place); }
 
 std::int32_t integer_argument(int n) { return options_util::To_Integer(platform::argument(n)); }
 
@@ -116,7 +118,7 @@ void read_couples(Settings& settings, int& i) {
       stop = integer_argument(i);
     } catch (const platform::Error& e) {
       if (!e.is(io_exceptions::DATA_ERROR)) throw;
-      if (start_pending) platform::raise(INVALID_COUPLE, platform::place("brakto", 119));
+      if (start_pending) Raise_At(INVALID_COUPLE, Place::lone_start);
       return;
     }
     settings.Couples.Append(start, stop);
@@ -151,7 +153,7 @@ void read_options(Settings& settings) {
   int i = 1;
   while (i < count) {
     const Option* found = options_util::Find_Word(platform::argument(i), keywords);
-    if (!found) argument_error(174);
+    if (!found) argument_error(Place::unknown_word);
     // Each value read moves I on to it; the step after the switch passes the
     // last word used.
     switch (*found) {
@@ -164,7 +166,7 @@ void read_options(Settings& settings) {
       case Option::interval:
         settings.Window_Length = integer_argument(++i);
         settings.Window_Overlap = integer_argument(++i);
-        if (settings.Window_Overlap >= settings.Window_Length) argument_error(146);
+        if (settings.Window_Overlap >= settings.Window_Length) argument_error(Place::overlap_not_below_length);
         break;
       case Option::seed: settings.Seed = integer_argument(++i); break;
       case Option::mutation: settings.Mutations = integer_argument(++i); break;
@@ -181,7 +183,7 @@ void read_options(Settings& settings) {
     ++i;
   }
 
-  if (i != count) argument_error(181);
+  if (i != count) argument_error(Place::no_sequence_file);
   settings.Sequence_File = strlib::Copy_Non_Empty(platform::argument(i), std::move(settings.Sequence_File));
   if (strlib::String_Length(settings.Output_Name) == 0) {
     settings.Output_Name = strlib::Copy_Non_Empty(platform::argument(i), std::move(settings.Output_Name));
@@ -193,10 +195,10 @@ void read_options(Settings& settings) {
       settings.Output_Format = Output_Kind::Protein_GCG_Output;
     }
   }
-  if (settings.Window_Length >= 1 && !settings.Couples.Is_Empty()) argument_error(198);
+  if (settings.Window_Length >= 1 && !settings.Couples.Is_Empty()) argument_error(Place::windows_and_positions);
   // A fragment line must hold at least one residue; refused before anything
   // is read or written.
-  if (settings.Line_Length < 1) argument_error(__LINE__);
+  if (settings.Line_Length < 1) argument_error(Place::line_length_below_1);
 }
 
 void write_pass(const Settings& settings, const SEQUENCE_DATA& sequence, SEQUENCE_DATA& protein,

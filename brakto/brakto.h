@@ -15,6 +15,19 @@ inline constexpr platform::Exception_Id OUT_OF_SEQUENCE{"BRAKTO.OUT_OF_SEQUENCE"
 // An output file would replace the sequence file; the message is its name.
 inline constexpr platform::Exception_Id OUTPUT_IS_INPUT{"BRAKTO.OUTPUT_IS_INPUT"};
 
+// Where the editor raises: the number that follows "brakto" in the message,
+// "brakto:111". These numbers are part of the printed messages and never
+// change, whatever becomes of the source.
+enum class Place : int {
+  reversed_couple = 111, lone_start = 119,
+  overlap_not_below_length = 146, unknown_word = 174, no_sequence_file = 181, windows_and_positions = 198,
+  line_length_below_1 = 199,
+  couple_outside = 477,
+};
+
+// Raises Id with the place as its message, "brakto:111".
+[[noreturn]] void Raise_At(const platform::Exception_Id& id, Place place);
+
 // One couple of positions, Stop never below Start.
 struct Position_Couple {
   Position_Couple* Previous = nullptr;

@@ -10,6 +10,11 @@ using sequence_specifications::Strand;
 
 namespace {
 
+// Where this unit raises: the number that follows its name in the message,
+// "options_util:136". These numbers are part of the printed messages and
+// never change, whatever becomes of the source.
+enum class Place : int { format_word = 106, model_word = 123, strand_word = 136 };
+
 constexpr char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
 constexpr Word_Row<Strand> strand_words[] = {
@@ -34,9 +39,9 @@ constexpr Word_Row<Sequence_Format> format_words[] = {
 
 template <class Result, std::size_t N>
 Result convert(strlib::Plain_View word, const Word_Row<Result> (&rows)[N],
-               const platform::Exception_Id& refused, int line) {
+               const platform::Exception_Id& refused, Place place) {
   if (const Result* found = Find_Word(word, rows)) return *found;
-  platform::raise(refused, platform::place("options_util", line));
+  platform::raise(refused, platform::place("options_util", int(place)));
 }
 
 }  // namespace
@@ -53,15 +58,15 @@ bool Is_Abbreviation(strlib::Plain_View word, strlib::Plain_View keyword, std::i
 }
 
 Strand To_Strand(strlib::Plain_View word) {
-  return convert(word, strand_words, sequence_specifications::INVALID_STRAND, 136);
+  return convert(word, strand_words, sequence_specifications::INVALID_STRAND, Place::strand_word);
 }
 
 Sequence_Model To_Sequence_Model(strlib::Plain_View word) {
-  return convert(word, model_words, sequence_specifications::INVALID_SEQUENCE_MODEL, 123);
+  return convert(word, model_words, sequence_specifications::INVALID_SEQUENCE_MODEL, Place::model_word);
 }
 
 Sequence_Format To_Sequence_Format(strlib::Plain_View word) {
-  return convert(word, format_words, sequence_specifications::INVALID_SEQUENCE_FORMAT, 106);
+  return convert(word, format_words, sequence_specifications::INVALID_SEQUENCE_FORMAT, Place::format_word);
 }
 
 std::int32_t To_Integer(strlib::Plain_View s) { return platform::get_integer(s.view(), s.first()).value; }

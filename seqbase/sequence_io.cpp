@@ -25,8 +25,13 @@ constexpr std::size_t line_buffer_size = 100000;
 constexpr std::size_t strider_header_size = 112;
 constexpr std::string_view word_separators = " :.,?!";
 
-[[noreturn]] void fail(const platform::Exception_Id& id, int line) {
-  platform::raise(id, platform::place(unit, line));
+// Where this unit raises: the number that follows its name in the message,
+// "sequence_io:734". These numbers are part of the printed messages and never
+// change, whatever becomes of the source.
+enum class Place : int { locus_without_bp = 228, format_undetected = 734, format_differs = 743, protein_genbank = 767 };
+
+[[noreturn]] void fail(const platform::Exception_Id& id, Place place) {
+  platform::raise(id, platform::place(unit, int(place)));
 }
 
 bool is_header_char(char c) { return c == '-' || c == '>' || c == ':'; }
@@ -276,7 +281,7 @@ Detected detect(std::string_view file_name, std::span<char> buffer) {
     }
   }
   lines.close();
-  fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, 734);
+  fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, Place::format_undetected);
 }
 
 // ----------------------------------------------------------- plain text
@@ -344,11 +349,13 @@ Text_Header find_genbank_header(Line_Reader& lines, SEQUENCE_DATA& seq) {
     const std::int32_t after_name = strlib::Next_Word(line, seq.Name, 11, " ");
     const platform::Integer_Read length =
         platform::get_integer(line.slice(after_name, line.last()).view(), after_name);
-    if (length.last >= line.last()) fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, 228);
+    if (length.last >= line.last()) {
+      fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, Place::locus_without_bp);
+    }
     strlib::String_Pointer unit_word;
     strlib::Next_Word(line, unit_word, length.last + 1, word_separators);
     if (!strlib::Equal(unit_word, "bp")) {
-      fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, 228);
+      fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, Place::locus_without_bp);
     }
     header.announced = length.value;
     break;
@@ -519,7 +526,7 @@ void Read_Sequence(strlib::Plain_View file_name, SEQUENCE_DATA& seq, Sequence_Mo
     const Detected detected = detect(file_name.view(), buffer);
     if (model == Sequence_Model::NO) type = detected.model;
     if (format != Sequence_Format::UNKNOWN && format != detected.format) {
-      fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, 743);
+      fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, Place::format_differs);
     }
     form = detected.format;
   }
@@ -542,7 +549,7 @@ void Read_Sequence(strlib::Plain_View file_name, SEQUENCE_DATA& seq, Sequence_Mo
       return;
     case Sequence_Format::GENBANK:
       if (context.alphabet == Alphabet::protein) {
-        fail(sequence_specifications::NOT_IMPLEMENTED, 767);
+        fail(sequence_specifications::NOT_IMPLEMENTED, Place::protein_genbank);
       }
       read_numbered(context, seq, Layout::genbank, find_genbank_header);
       return;
@@ -550,7 +557,7 @@ void Read_Sequence(strlib::Plain_View file_name, SEQUENCE_DATA& seq, Sequence_Mo
       break;
   }
   // Only a value outside the enumeration can come here.
-  fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, 743);
+  fail(sequence_specifications::INVALID_SEQUENCE_FORMAT, Place::format_differs);
 }
 
 }  // namespace sequence_io

@@ -8,10 +8,18 @@ namespace sequence_specifications::basic {
 
 namespace {
 
-[[noreturn]] void refuse(const platform::Exception_Id& id, int line) {
-  platform::raise(id, platform::place("sequence_specifications-basic", line));
-}
+// Where this unit raises: the number that follows its name in the message,
+// "sequence_specifications-basic:83". These numbers are part of the printed
+// messages and never change, whatever becomes of the source.
+enum class Place : int {
+  reverse_model = 83, complement_model = 126,
+  nucleotides_model = 141, nucleotides_letter = 160, amino_acids_model = 168, amino_acids_letter = 187,
+  text_model = 243, text_nucleotide = 211, text_amino_acid = 235,
+};
 
+[[noreturn]] void refuse(const platform::Exception_Id& id, Place place) {
+  platform::raise(id, platform::place("sequence_specifications-basic", int(place)));
+}
 
 // Reverses Items as positions of a sequence of N residues: position k goes
 // to N + 1 - k. In place when the bounds are 1..N; otherwise into a new
@@ -33,13 +41,13 @@ void reverse_positions(Array& items, std::int32_t n) {
 }  // namespace
 
 void SEQUENCE_DATA::Reverse_Sequence() {
-  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 83);
+  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, Place::reverse_model);
   reverse_positions(Text, Length);
   reverse_positions(Nucleotides, Length);
 }
 
 void SEQUENCE_DATA::Complement_Sequence() {
-  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 126);
+  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, Place::complement_model);
   for (char& c : Text.span()) {
     switch (c) {
       case 'A': c = 'T'; break;
@@ -62,31 +70,31 @@ void SEQUENCE_DATA::Complement_Sequence() {
 }
 
 void SEQUENCE_DATA::Build_Nucleotides() {
-  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, 141);
+  if (!Is_Nucleic(Model)) refuse(NOT_NUCLEOTIDIC, Place::nucleotides_model);
   if (Text.length() == 0) return;
   Nucleotides = Nucleotide_Array::make(Text.first(), Text.last());
   try {
     for (std::int32_t i = Text.first(); i <= Text.last(); ++i) Nucleotides(i) = To_Nucleotide(Text(i));
   } catch (const platform::Error&) {
     Nucleotides.reset();
-    refuse(NOT_NUCLEOTIDIC, 160);
+    refuse(NOT_NUCLEOTIDIC, Place::nucleotides_letter);
   }
 }
 
 void SEQUENCE_DATA::Build_Amino_Acids() {
-  if (Model != Sequence_Model::PROTEIN) refuse(NOT_PROTEINIC, 168);
+  if (Model != Sequence_Model::PROTEIN) refuse(NOT_PROTEINIC, Place::amino_acids_model);
   if (Text.length() == 0) return;
   Amino_Acids = Amino_Acid_Array::make(Text.first(), Text.last());
   try {
     for (std::int32_t i = Text.first(); i <= Text.last(); ++i) Amino_Acids(i) = To_Amino_Acid(Text(i));
   } catch (const platform::Error&) {
     Amino_Acids.reset();
-    refuse(NOT_PROTEINIC, 187);
+    refuse(NOT_PROTEINIC, Place::amino_acids_letter);
   }
 }
 
 void SEQUENCE_DATA::Build_Text() {
-  if (Model == Sequence_Model::NO) refuse(NOT_IMPLEMENTED, 243);
+  if (Model == Sequence_Model::NO) refuse(NOT_IMPLEMENTED, Place::text_model);
   if (Is_Nucleic(Model)) {
     if (Nucleotides.length() == 0) return;
     Text = strlib::String_Pointer::make(Nucleotides.first(), Nucleotides.last());
@@ -96,7 +104,7 @@ void SEQUENCE_DATA::Build_Text() {
       }
     } catch (const platform::Error&) {
       Text.reset();
-      refuse(NOT_NUCLEOTIDIC, 211);
+      refuse(NOT_NUCLEOTIDIC, Place::text_nucleotide);
     }
   } else {
     if (Amino_Acids.length() == 0) return;
@@ -107,7 +115,7 @@ void SEQUENCE_DATA::Build_Text() {
       }
     } catch (const platform::Error&) {
       Text.reset();
-      refuse(NOT_PROTEINIC, 235);
+      refuse(NOT_PROTEINIC, Place::text_amino_acid);
     }
   }
 }

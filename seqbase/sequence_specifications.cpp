@@ -36,8 +36,8 @@ std::string Image(Nucleotide value) {
   return std::string("'") + Nucleotide_Image(value) + "'";
 }
 
-void detail::refuse(const platform::Exception_Id& id, int line) {
-  platform::raise(id, platform::place("sequence_specifications", line));
+void detail::refuse(const platform::Exception_Id& id, Place place) {
+  platform::raise(id, platform::place("sequence_specifications", int(place)));
 }
 
 void Find_Char(char item, strlib::Plain_View s, bool& found, std::int32_t& index) noexcept {

@@ -91,39 +91,47 @@ inline constexpr auto amino_acid_char = member_table(Amino_Acid_Letters);
 inline constexpr std::string_view nucleotide_images = "ATGCSWRYKMBVHDN";
 inline constexpr std::string_view amino_acid_images = "ABCDEFGHIKLMNPQRSTVWXYZ*";
 
-[[noreturn]] void refuse(const platform::Exception_Id& id, int line);
+// Where the conversions below raise: the number that follows the unit's
+// name in the message, "sequence_specifications:109". These numbers are part
+// of the printed messages and never change, whatever becomes of the source.
+enum class Place : int {
+  to_nucleotide = 109, nucleotide_image = 131, to_nucleotide_char = 44,
+  to_amino_acid = 162, amino_acid_image = 193, to_amino_acid_char = 75,
+};
+
+[[noreturn]] void refuse(const platform::Exception_Id& id, Place place);
 }  // namespace detail
 
 // Letter to code, either case; U counts as T.
 inline Nucleotide To_Nucleotide(char item) {
   const std::uint8_t code = detail::nucleotide_code[std::uint8_t(item)];
-  if (code == detail::none) detail::refuse(UNKNOWN_NUCLEOTIDE, 109);
+  if (code == detail::none) detail::refuse(UNKNOWN_NUCLEOTIDE, detail::Place::to_nucleotide);
   return Nucleotide(code);
 }
 // Code to upper-case letter.
 inline char Nucleotide_Image(Nucleotide item) {
-  if (std::uint8_t(item) >= Nucleotide_Count) detail::refuse(UNKNOWN_NUCLEOTIDE, 131);
+  if (std::uint8_t(item) >= Nucleotide_Count) detail::refuse(UNKNOWN_NUCLEOTIDE, detail::Place::nucleotide_image);
   return detail::nucleotide_images[std::uint8_t(item)];
 }
 // Upper-case form of a convertible letter; U stays U.
 inline char To_Nucleotide_Char(char item) {
   if (detail::nucleotide_code[std::uint8_t(item)] == detail::none) {
-    detail::refuse(UNKNOWN_NUCLEOTIDE, 44);
+    detail::refuse(UNKNOWN_NUCLEOTIDE, detail::Place::to_nucleotide_char);
   }
   return item >= 'a' && item <= 'z' ? char(item - 'a' + 'A') : item;
 }
 inline Amino_Acid To_Amino_Acid(char item) {
   const std::uint8_t code = detail::amino_acid_code[std::uint8_t(item)];
-  if (code == detail::none) detail::refuse(UNKNOWN_AMINO_ACID, 162);
+  if (code == detail::none) detail::refuse(UNKNOWN_AMINO_ACID, detail::Place::to_amino_acid);
   return Amino_Acid(code);
 }
 inline char Amino_Acid_Image(Amino_Acid item) {
-  if (std::uint8_t(item) >= Amino_Acid_Count) detail::refuse(UNKNOWN_AMINO_ACID, 193);
+  if (std::uint8_t(item) >= Amino_Acid_Count) detail::refuse(UNKNOWN_AMINO_ACID, detail::Place::amino_acid_image);
   return detail::amino_acid_images[std::uint8_t(item)];
 }
 inline char To_Amino_Acid_Char(char item) {
   if (detail::amino_acid_code[std::uint8_t(item)] == detail::none) {
-    detail::refuse(UNKNOWN_AMINO_ACID, 75);
+    detail::refuse(UNKNOWN_AMINO_ACID, detail::Place::to_amino_acid_char);
   }
   return item >= 'a' && item <= 'z' ? char(item - 'a' + 'A') : item;
 }

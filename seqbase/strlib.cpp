@@ -12,6 +12,26 @@ namespace {
 
 constexpr std::string_view unit = "strlib";
 
+// Where this unit raises: the number that follows its name in the message,
+// "strlib:500". These numbers are part of the printed messages and never
+// change, whatever becomes of the source.
+enum class Place : int {
+  new_string_too_long = 29, index_beyond_bounds = 38,
+  next_word_from = 500, previous_word_from = 559,
+  simple_index_not_found = 213, simple_index_null_source = 220, simple_index_null_strings = 229,
+  simple_index_null_pattern = 238,
+  index_pattern_longer = 254, index_not_found = 278, index_null_source = 285, index_null_strings = 294,
+  index_null_pattern = 303,
+  backward_index_pattern_longer = 321, backward_index_not_found = 345, backward_index_null_source = 352,
+  backward_index_null_strings = 361, backward_index_null_pattern = 370,
+  slice_of_null = 182, slice_outside = 186,
+  insert_before_position = 621, insert_after_position = 650, delete_range = 682,
+};
+
+[[noreturn]] void raise_at(const platform::Exception_Id& id, Place place) {
+  platform::raise(id, platform::place(unit, int(place)));
+}
+
 bool is_separator(char c, Plain_View separators) {
   return separators.view().find(c) != std::string_view::npos;
 }
@@ -25,18 +45,14 @@ std::int32_t new_length(std::initializer_list<std::size_t> sizes) {
   std::uint64_t total = 0;
   for (std::size_t size : sizes) {
     total += size;
-    if (total > std::uint64_t(max_index)) {
-      platform::raise(standard::CONSTRAINT_ERROR, platform::place(unit, __LINE__));
-    }
+    if (total > std::uint64_t(max_index)) raise_at(standard::CONSTRAINT_ERROR, Place::new_string_too_long);
   }
   return std::int32_t(total);
 }
 
 // An index computed beyond the 32-bit bounds is refused, never wrapped.
 std::int32_t checked_index(std::int64_t index) {
-  if (index > max_index || index < min_index) {
-    platform::raise(standard::CONSTRAINT_ERROR, platform::place(unit, __LINE__));
-  }
+  if (index > max_index || index < min_index) raise_at(standard::CONSTRAINT_ERROR, Place::index_beyond_bounds);
   return std::int32_t(index);
 }
 
@@ -135,15 +151,13 @@ std::size_t backward_search(std::string_view source, std::string_view pattern) {
   }
 }
 
-void require(const String_Pointer& s, int line) {
-  if (s.is_null()) platform::raise(NULL_STRING, platform::place(unit, line));
+void require(const String_Pointer& s, Place place) {
+  if (s.is_null()) raise_at(NULL_STRING, place);
 }
 
-void require(const String_Pointer& a, const String_Pointer& b, int line) {
-  if (a.is_null() || b.is_null()) platform::raise(NULL_STRING, platform::place(unit, line));
+void require(const String_Pointer& a, const String_Pointer& b, Place place) {
+  if (a.is_null() || b.is_null()) raise_at(NULL_STRING, place);
 }
-
-[[noreturn]] void index_error(int line) { platform::raise(INDEX_ERROR, platform::place(unit, line)); }
 
 bool outside(const String_Pointer& s, std::int32_t i) { return i < s.first() || i > s.last(); }
 
@@ -163,9 +177,9 @@ String_Pointer three_parts(std::string_view a, std::string_view b, std::string_v
 }
 
 String_Pointer inserted(const String_Pointer& source, std::string_view item,
-                        std::int32_t position, std::int32_t split_after, int line) {
+                        std::int32_t position, std::int32_t split_after, Place place) {
   if (source.is_null()) return joined(item, {});
-  if (outside(source, position)) index_error(line);
+  if (outside(source, position)) raise_at(INDEX_ERROR, place);
   const std::string_view text = source.view();
   const std::size_t cut = offset_in(source, position) + std::size_t(split_after);
   return three_parts(text.substr(0, cut), item, text.substr(cut));
@@ -245,9 +259,7 @@ String_Pointer Concat(const String_Pointer& left, Plain_View right) {
 
 std::int32_t Next_Word(Plain_View source, String_Pointer& word, std::int32_t from,
                        Plain_View separators) {
-  if (source.empty() || from < source.first() || from > source.last()) {
-    platform::raise(INDEX_ERROR, platform::place(unit, 500));
-  }
+  if (source.empty() || from < source.first() || from > source.last()) raise_at(INDEX_ERROR, Place::next_word_from);
   // The new word is made before the old one goes, so that a Source seen in
   // the old word's own storage is still readable; a Next beyond the 32-bit
   // bounds is refused before either.
@@ -337,72 +349,68 @@ Find_Result Find_String(Plain_View source, const String_Pointer& pattern) noexce
 
 std::int32_t Simple_Index(Plain_View source, Plain_View pattern) {
   const std::size_t at = plain_scan(source.view(), pattern.view());
-  if (at == absent) platform::raise(STRING_NOT_FOUND, platform::place(unit, 213));
+  if (at == absent) raise_at(STRING_NOT_FOUND, Place::simple_index_not_found);
   return index_of(source, at);
 }
 
 std::int32_t Simple_Index(const String_Pointer& source, const String_Pointer& pattern) {
-  require(source, pattern, 229);
+  require(source, pattern, Place::simple_index_null_strings);
   return Simple_Index(source.plain(), pattern.plain());
 }
 
 std::int32_t Simple_Index(const String_Pointer& source, Plain_View pattern) {
-  require(source, 220);
+  require(source, Place::simple_index_null_source);
   return Simple_Index(source.plain(), pattern);
 }
 
 std::int32_t Simple_Index(Plain_View source, const String_Pointer& pattern) {
-  require(pattern, 238);
+  require(pattern, Place::simple_index_null_pattern);
   return Simple_Index(source, pattern.plain());
 }
 
 std::int32_t Index(Plain_View source, Plain_View pattern) {
-  if (pattern.length() > source.length()) {
-    platform::raise(STRING_NOT_FOUND, platform::place(unit, 254));
-  }
+  if (pattern.length() > source.length()) raise_at(STRING_NOT_FOUND, Place::index_pattern_longer);
   const std::size_t at = forward_search(source.view(), pattern.view());
-  if (at == absent) platform::raise(STRING_NOT_FOUND, platform::place(unit, 278));
+  if (at == absent) raise_at(STRING_NOT_FOUND, Place::index_not_found);
   return index_of(source, at);
 }
 
 std::int32_t Index(const String_Pointer& source, const String_Pointer& pattern) {
-  require(source, pattern, 294);
+  require(source, pattern, Place::index_null_strings);
   return Index(source.plain(), pattern.plain());
 }
 
 std::int32_t Index(const String_Pointer& source, Plain_View pattern) {
-  require(source, 285);
+  require(source, Place::index_null_source);
   return Index(source.plain(), pattern);
 }
 
 std::int32_t Index(Plain_View source, const String_Pointer& pattern) {
-  require(pattern, 303);
+  require(pattern, Place::index_null_pattern);
   return Index(source, pattern.plain());
 }
 
 std::int32_t Backward_Index(Plain_View source, Plain_View pattern) {
-  if (pattern.length() > source.length()) {
-    platform::raise(STRING_NOT_FOUND, platform::place(unit, 321));
-  }
+  if (pattern.length() > source.length()) raise_at(STRING_NOT_FOUND, Place::backward_index_pattern_longer);
   const std::size_t at = backward_search(source.view(), pattern.view());
-  if (at == absent) platform::raise(STRING_NOT_FOUND, platform::place(unit, 345));
+  if (at == absent) raise_at(STRING_NOT_FOUND, Place::backward_index_not_found);
   // An empty Pattern is found after the last character, which may lie
   // beyond the 32-bit bounds.
   return checked_index(std::int64_t(source.first()) + std::int64_t(at));
 }
 
 std::int32_t Backward_Index(const String_Pointer& source, const String_Pointer& pattern) {
-  require(source, pattern, 361);
+  require(source, pattern, Place::backward_index_null_strings);
   return Backward_Index(source.plain(), pattern.plain());
 }
 
 std::int32_t Backward_Index(const String_Pointer& source, Plain_View pattern) {
-  require(source, 352);
+  require(source, Place::backward_index_null_source);
   return Backward_Index(source.plain(), pattern);
 }
 
 std::int32_t Backward_Index(Plain_View source, const String_Pointer& pattern) {
-  require(pattern, 370);
+  require(pattern, Place::backward_index_null_pattern);
   return Backward_Index(source, pattern.plain());
 }
 
@@ -412,17 +420,17 @@ bool Contains(Plain_View source, Plain_View pattern) noexcept {
 }
 
 bool Contains(const String_Pointer& source, const String_Pointer& pattern) {
-  require(source, pattern, 294);
+  require(source, pattern, Place::index_null_strings);
   return Contains(source.plain(), pattern.plain());
 }
 
 bool Contains(const String_Pointer& source, Plain_View pattern) {
-  require(source, 285);
+  require(source, Place::index_null_source);
   return Contains(source.plain(), pattern);
 }
 
 bool Contains(Plain_View source, const String_Pointer& pattern) {
-  require(pattern, 303);
+  require(pattern, Place::index_null_pattern);
   return Contains(source, pattern.plain());
 }
 
@@ -430,7 +438,7 @@ bool Contains(Plain_View source, const String_Pointer& pattern) {
 
 std::int32_t Previous_Word(Plain_View source, String_Pointer& word, std::int32_t from,
                            Plain_View separators) {
-  if (source.empty() || from < source.first() || from > source.last()) index_error(559);
+  if (source.empty() || from < source.first() || from > source.last()) raise_at(INDEX_ERROR, Place::previous_word_from);
   // As in Next_Word, the new word is made before the old one goes.
   const std::int32_t first = source.first();
   std::int32_t r = from;
@@ -481,35 +489,35 @@ String_Pointer Head(Plain_View source, std::int32_t n, String_Pointer old) {
 
 String_Pointer Slice(const String_Pointer& s, std::int32_t low, std::int32_t high) {
   if (s.is_null()) {
-    if (high < low) index_error(182);
+    if (high < low) raise_at(INDEX_ERROR, Place::slice_of_null);
     return {};
   }
-  if (high < low || low < s.first() || high > s.last()) index_error(186);
+  if (high < low || low < s.first() || high > s.last()) raise_at(INDEX_ERROR, Place::slice_outside);
   return joined(s.view().substr(offset_in(s, low), std::size_t(std::int64_t(high) - low + 1)), {});
 }
 
 String_Pointer Insert_After(const String_Pointer& source, Plain_View item, std::int32_t position) {
-  return inserted(source, item.view(), position, 1, 650);
+  return inserted(source, item.view(), position, 1, Place::insert_after_position);
 }
 
 String_Pointer Insert_After(const String_Pointer& source, const String_Pointer& item,
                             std::int32_t position) {
-  return inserted(source, item.view(), position, 1, 650);
+  return inserted(source, item.view(), position, 1, Place::insert_after_position);
 }
 
 String_Pointer Insert_Before(const String_Pointer& source, Plain_View item,
                              std::int32_t position) {
-  return inserted(source, item.view(), position, 0, 621);
+  return inserted(source, item.view(), position, 0, Place::insert_before_position);
 }
 
 String_Pointer Insert_Before(const String_Pointer& source, const String_Pointer& item,
                              std::int32_t position) {
-  return inserted(source, item.view(), position, 0, 621);
+  return inserted(source, item.view(), position, 0, Place::insert_before_position);
 }
 
 String_Pointer Delete(const String_Pointer& source, std::int32_t low, std::int32_t high) {
   if (source.is_null() || high < low || low < source.first() || high > source.last()) {
-    index_error(682);
+    raise_at(INDEX_ERROR, Place::delete_range);
   }
   const std::string_view text = source.view();
   return joined(text.substr(0, offset_in(source, low)), text.substr(offset_in(source, high) + 1));

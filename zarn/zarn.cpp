@@ -39,20 +39,31 @@ namespace {
 constexpr std::size_t positions_buffer_size = 1024;
 constexpr const char* word_separators = " :.,?!";
 
-[[noreturn]] void raise_here(const platform::Exception_Id& id, int line) {
-  platform::raise(id, platform::place("zarn", line));
+// Where this unit raises: the number that follows its name in the message,
+// "zarn:127". These numbers are part of the printed messages and never
+// change, whatever becomes of the source.
+enum class Place : int {
+  not_aligned_strand_1 = 80, not_aligned_strand_2 = 93,
+  strand_1 = 127, strand_2 = 139,
+  nucleic_with_other = 191, protein_with_other = 195, first_without_model = 198,
+  first_half_model = 328, first_half_order = 345, second_half_model = 397, second_half_order = 414,
+  method = 600,
+};
+
+[[noreturn]] void raise_here(const platform::Exception_Id& id, Place place) {
+  platform::raise(id, platform::place("zarn", int(place)));
 }
 
 
 // WATSON requests run from low to high direct positions, CRICK ones from
 // high to low.
-void order_by_strand(std::int32_t& begin, std::int32_t& end, Strand strand, int guard_line) {
+void order_by_strand(std::int32_t& begin, std::int32_t& end, Strand strand, Place guard) {
   if (strand == Strand::WATSON) {
     if (begin > end) std::swap(begin, end);
   } else if (strand == Strand::CRICK) {
     if (begin < end) std::swap(begin, end);
   } else {
-    raise_here(INVALID_STRAND, guard_line);
+    raise_here(INVALID_STRAND, guard);
   }
 }
 
@@ -67,13 +78,13 @@ struct Run_State {
 
 void read_single(Run_State& state) {
   zarn_options::Options_Record& o = state.options;
-  if (o.Strand_1 != Strand::WATSON && o.Strand_1 != Strand::CRICK) raise_here(INVALID_STRAND, 127);
+  if (o.Strand_1 != Strand::WATSON && o.Strand_1 != Strand::CRICK) raise_here(INVALID_STRAND, Place::strand_1);
   if (o.Begin_1 != Unset_Position && o.End_1 != Unset_Position) {
-    order_by_strand(o.Begin_1, o.End_1, o.Strand_1, 127);
+    order_by_strand(o.Begin_1, o.End_1, o.Strand_1, Place::strand_1);
   }
-  if (o.Strand_2 != Strand::WATSON && o.Strand_2 != Strand::CRICK) raise_here(INVALID_STRAND, 139);
+  if (o.Strand_2 != Strand::WATSON && o.Strand_2 != Strand::CRICK) raise_here(INVALID_STRAND, Place::strand_2);
   if (o.Begin_2 != Unset_Position && o.End_2 != Unset_Position) {
-    order_by_strand(o.Begin_2, o.End_2, o.Strand_2, 139);
+    order_by_strand(o.Begin_2, o.End_2, o.Strand_2, Place::strand_2);
   }
   state.sequences = Sequence_Data_Array(1, 2);
   state.opposites = Sequence_Data_Array(1, 2);
@@ -94,14 +105,14 @@ void read_single(Run_State& state) {
 void check_models(const Sequence_Data_Array& sequences) {
   if (sequences.length() <= 1) return;
   const Sequence_Model m = sequences(sequences.first()).Model;
-  if (m == Sequence_Model::NO) raise_here(sequence_alignment::INCONSISTENT_MODEL, 198);
+  if (m == Sequence_Model::NO) raise_here(sequence_alignment::INCONSISTENT_MODEL, Place::first_without_model);
   for (std::int32_t k = sequences.first() + 1; k <= sequences.last(); ++k) {
     const Sequence_Model other = sequences(k).Model;
     if (Is_Nucleic(m) && !Is_Nucleic(other)) {
-      raise_here(sequence_alignment::INCONSISTENT_MODEL, 191);
+      raise_here(sequence_alignment::INCONSISTENT_MODEL, Place::nucleic_with_other);
     }
     if (m == Sequence_Model::PROTEIN && other != Sequence_Model::PROTEIN) {
-      raise_here(sequence_alignment::INCONSISTENT_MODEL, 195);
+      raise_here(sequence_alignment::INCONSISTENT_MODEL, Place::protein_with_other);
     }
   }
 }
@@ -225,7 +236,7 @@ void process_couple(Run_State& state, const SEQUENCE_DATA& member_1, const SEQUE
           o.Similarity_Threshold, o.Randomization, o.Preserve);
       break;
     default:
-      raise_here(sequence_specifications::NOT_IMPLEMENTED, 600);
+      raise_here(sequence_specifications::NOT_IMPLEMENTED, Place::method);
   }
   if (!results) return;
 
@@ -276,8 +287,8 @@ struct Line_Half {
 
 // Where the reading of one half of a positions line raises.
 struct Half_Places {
-  int model_line;            // the sequences have no model
-  int order_line;            // ordering begin and end by a strand that is neither
+  Place model;               // the sequences have no model
+  Place order;               // ordering begin and end by a strand that is neither
   const char* member_guard;  // choosing the member by such a strand
 };
 
@@ -292,7 +303,7 @@ std::int32_t parse_half(const Run_State& state, strlib::Plain_View line, std::in
 
   switch (state.sequences(state.sequences.first()).Model) {
     case Sequence_Model::NO:
-      raise_here(sequence_alignment::INCONSISTENT_MODEL, places.model_line);
+      raise_here(sequence_alignment::INCONSISTENT_MODEL, places.model);
     case Sequence_Model::DNA:
     case Sequence_Model::RNA:
       half.strand = !strand_word.view().empty() && strand_word.view()[0] == 'C' ? Strand::CRICK
@@ -311,7 +322,7 @@ std::int32_t parse_half(const Run_State& state, strlib::Plain_View line, std::in
       platform::get_integer(text.substr(std::size_t(after_begin - line.first())), after_begin);
   half.begin = begin.value;
   half.end = end.value;
-  order_by_strand(half.begin, half.end, half.strand, places.order_line);
+  order_by_strand(half.begin, half.end, half.strand, places.order);
 
   half.member = nullptr;
   for (std::int32_t k = state.sequences.first(); k <= state.sequences.last(); ++k) {
@@ -343,8 +354,11 @@ void positions_couples(Run_State& state) {
     Line_Half first;
     Line_Half second;
     const std::int32_t next = parse_half(
-        state, line, 1, {.model_line = 328, .order_line = 345, .member_guard = "U ZARN-1W"}, first);
-    parse_half(state, line, next, {.model_line = 397, .order_line = 414, .member_guard = "U ZARN-2W"}, second);
+        state, line, 1,
+        {.model = Place::first_half_model, .order = Place::first_half_order, .member_guard = "U ZARN-1W"}, first);
+    parse_half(state, line, next,
+               {.model = Place::second_half_model, .order = Place::second_half_order, .member_guard = "U ZARN-2W"},
+               second);
     o.Strand_1 = first.strand;
     o.Begin_1 = first.begin;
     o.End_1 = first.end;
@@ -392,7 +406,7 @@ void Put_Not_Aligned(platform::Output_File& file, const SEQUENCE_DATA& seq_1, co
                      std::int32_t begin_1, std::int32_t end_1, std::int32_t begin_2, std::int32_t end_2,
                      Strand strand_1, Strand strand_2) {
   auto side = [&file](const SEQUENCE_DATA& seq, std::int32_t begin, std::int32_t end, Strand strand,
-                      int guard_line) {
+                      Place guard) {
     strlib::Put_Padded(file, seq.Identifier.plain(), 15);
     file.put(' ');
     file.put(sequence_specifications::basic::Strand_Letter(strand));
@@ -403,12 +417,12 @@ void Put_Not_Aligned(platform::Output_File& file, const SEQUENCE_DATA& seq_1, co
       platform::put_integer(file, end, 12);
       platform::put_integer(file, begin, 12);
     } else {
-      raise_here(INVALID_STRAND, guard_line);
+      raise_here(INVALID_STRAND, guard);
     }
   };
-  side(seq_1, begin_1, end_1, strand_1, 80);
+  side(seq_1, begin_1, end_1, strand_1, Place::not_aligned_strand_1);
   file.put(' ');
-  side(seq_2, begin_2, end_2, strand_2, 93);
+  side(seq_2, begin_2, end_2, strand_2, Place::not_aligned_strand_2);
   file.put(" NOT ALIGNED");
   file.new_line();
 }

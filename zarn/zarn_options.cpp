@@ -24,6 +24,15 @@ using strlib::String_Length;
 
 namespace {
 
+// Where this unit raises: the number that follows its name in the message,
+// "zarn_options:361". These numbers are part of the printed messages and
+// never change, whatever becomes of the source.
+enum class Place : int { no_argument = 39, unknown_word = 361 };
+
+[[noreturn]] void argument_error(Place place) {
+  platform::raise(options_util::ARGUMENT_ERROR, platform::place("zarn_options", int(place)));
+}
+
 enum class Action {
   global, local, building, optimize, backward,
   name_1, identifier_1, format_1, model_1, begin_1, end_1, reverse_1, complement_1, strand_1,
@@ -146,12 +155,12 @@ Options_Record Init_Options() { return Options_Record{}; }
 
 void Get_Options(Options_Record& options) {
   const int count = platform::argument_count();
-  if (count == 0) platform::raise(options_util::ARGUMENT_ERROR, platform::place("zarn_options", 39));
+  if (count == 0) argument_error(Place::no_argument);
   bool mismatch_given = false;
   int i = 1;
   while (i <= count) {
     const Action* found = options_util::Find_Word(platform::argument(i), keywords);
-    if (!found) platform::raise(options_util::ARGUMENT_ERROR, platform::place("zarn_options", 361));
+    if (!found) argument_error(Place::unknown_word);
 
     // A keyword with a value moves I on to the next argument; when there is
     // none, the CONSTRAINT_ERROR of the access goes on unchanged.

@@ -21,6 +21,14 @@ using sequence_specifications::basic::Sequence_Data_Array;
 
 namespace {
 
+// Where this unit raises: the number that follows its name in the message,
+// "zarn_read:173". These numbers are part of the printed messages and never
+// change, whatever becomes of the source.
+enum class Place : int { verbose_without_model = 59, without_model = 123, lists_not_empty = 173 };
+
+[[noreturn]] void raise_at(const platform::Exception_Id& id, Place place) {
+  platform::raise(id, platform::place("zarn_read", int(place)));
+}
 
 // The companion: the reverse complement of Seq, in its own storage, with
 // the mirror image of Seq's working range.
@@ -50,7 +58,7 @@ void read_one(strlib::Plain_View name, const strlib::String_Pointer& identifier,
   sequence_io::Read_Sequence(name, seq, model, format, false);
   if (verbose) {
     if (seq.Model == Sequence_Model::NO) {
-      platform::raise(sequence_specifications::INVALID_SEQUENCE_MODEL, platform::place("zarn_read", 59));
+      raise_at(sequence_specifications::INVALID_SEQUENCE_MODEL, Place::verbose_without_model);
     }
     platform::Output_File& out = platform::standard_output();
     out.put_line("Sequence " + std::string(name.view()) + " has been read in format " +
@@ -76,7 +84,7 @@ void read_one(strlib::Plain_View name, const strlib::String_Pointer& identifier,
   opposite.Model = Sequence_Model::NO;
   switch (seq.Model) {
     case Sequence_Model::NO:
-      platform::raise(sequence_specifications::INVALID_SEQUENCE_MODEL, platform::place("zarn_read", 123));
+      raise_at(sequence_specifications::INVALID_SEQUENCE_MODEL, Place::without_model);
     case Sequence_Model::PROTEIN:
       seq.Identifier = strlib::Copy_String(identifier, std::move(seq.Identifier));
       break;
@@ -219,7 +227,7 @@ void Read_Sequence(strlib::Plain_View name, const strlib::String_Pointer& identi
 void Read_Sequence_List(strlib::Plain_View name, Sequence_Data_Array& sequences,
                         Sequence_Data_Array& opposites, bool verbose) {
   if (!sequences.is_null() || !opposites.is_null()) {
-    platform::raise(INVALID_ACCESS, platform::place("zarn_read", 173));
+    raise_at(INVALID_ACCESS, Place::lists_not_empty);
   }
   std::array<char, list_buffer_size> buffer;
   platform::Input_File file;

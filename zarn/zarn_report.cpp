@@ -15,7 +15,7 @@ namespace zarn_report {
 
 namespace {
 
-const std::string T = " is invalid. Please check.";
+const std::string invalid_tail = " is invalid. Please check.";
 
 // The message read as blank-separated words: the key, then its argument.
 class Message_Words {
@@ -144,25 +144,25 @@ void report(const platform::Error& occurrence) {
   } else if (occurrence.is(sequence_specifications::INVALID_SEQUENCE_FORMAT)) {
     const std::string first(words.read_first());
     if (first == "L") {
-      line("The sequence format specified in line ", words.read_next(), T);
+      line("The sequence format specified in line ", words.read_next(), invalid_tail);
     } else {
-      line("The sequence format specified with option ", first, T);
+      line("The sequence format specified with option ", first, invalid_tail);
     }
   } else if (occurrence.is(sequence_specifications::INVALID_SEQUENCE_MODEL)) {
     const std::string first(words.read_first());
     if (first == "L") {
-      line("The sequence type specified in line ", words.read_next(), T);
+      line("The sequence type specified in line ", words.read_next(), invalid_tail);
     } else {
-      line("The sequence type specified with option ", first, T);
+      line("The sequence type specified with option ", first, invalid_tail);
     }
   } else if (occurrence.is(sequence_specifications::INVALID_STRAND)) {
     const std::string first(words.read_first());
     if (first == "L") {
-      line("The strand specified in line ", words.read_next(), T);
+      line("The strand specified in line ", words.read_next(), invalid_tail);
     } else if (first == "U") {
       line("Internal error in ", words.read_next(), " (Strand unexpected)");
     } else {
-      line("The strand specified for sequence ", first, T);
+      line("The strand specified for sequence ", first, invalid_tail);
     }
   } else {
     line(raised);

@@ -21,8 +21,8 @@ std::string Error::information() const {
 
 void raise(const Exception_Id& id, std::string message) { throw Error(id, std::move(message)); }
 
-std::string place(std::string_view unit, int line) {
-  return std::string(unit) + ":" + std::to_string(line);
+std::string place(std::string_view unit, int number) {
+  return std::string(unit) + ":" + std::to_string(number);
 }
 
 }  // namespace platform

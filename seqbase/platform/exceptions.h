@@ -36,8 +36,10 @@ class Error : public std::exception {
 
 [[noreturn]] void raise(const Exception_Id& id, std::string message = {});
 
-// The message of a plain raise: the raising unit and the line, "strlib:500".
-std::string place(std::string_view unit, int line);
+// The message of a plain raise: the raising unit and the number of the place
+// it raises at, "strlib:500". The numbers come from each unit's table of its
+// places; they are printed, so they never change.
+std::string place(std::string_view unit, int number);
 
 }  // namespace platform
 

@@ -88,6 +88,9 @@ TEST(SequenceDetection, RulesInTheirOrder) {
       {">seq1\nACGT\nacgn\n", DNA, PLAIN, "ACGTACGN"},
       {">seq1\nMKV\n", PROTEIN, PLAIN, "MKV"},
       {">seq1\nACGTRY\n", PROTEIN, PLAIN, "ACGTRY"},  // R is no nucleotide for the readers
+      // E alone, in either case, is letter enough for a protein.
+      {">seq1\nACGTE\n", PROTEIN, PLAIN, "ACGTE"},
+      {">seq1\nacgte\n", PROTEIN, PLAIN, "ACGTE"},
       {":x\nACGT\n", DNA, PLAIN, "ACGT"},
       {"-x\nACGT\n", DNA, PLAIN, "ACGT"},
       // Header and empty lines after the deciding one are not scanned; digits
@@ -270,6 +273,8 @@ TEST(GcgFormat, Layout) {
   const Case cases[] = {
       {"P  Length 3  ..\n          mk*j\n", PROTEIN, "P", "MK*"},
       {"Q  Length:3..\n          acg\n", DNA, "Q", "ACG"},
+      // A line without a position number: what stands in column 10 is no residue.
+      {"Q  Length:3..\n         aCGT\n", DNA, "Q", "CGT"},
       // No header line: an empty sequence, named after the last ".." line seen.
       {"ABCDEFGHIJ..\n          ACGT\n", DNA, "ABCDEFGHIJ..", ""},
       {"no header here\n          ACGT\n", DNA, "(null)", ""},
@@ -300,6 +305,8 @@ TEST(GenBankFormat, Layout) {
        "        4 tt\n",
        "ACG"},
       {"LOCUS       AB1 3bp\nORIGIN\n        1 acg\n", "ACG"},
+      // Residues start in column 11: a letter in column 10 is not one.
+      {"LOCUS       AB1     3 bp\nORIGIN\n        1a cgt\n", "CGT"},
   };
   Temp_Dir dir;
   const std::string path = dir / "seq";
