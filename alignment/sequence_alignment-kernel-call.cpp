@@ -119,7 +119,9 @@ template <class A>
 bool fits(const Problem<A>& p, Rounds_Pass pass) noexcept {
   if (pass == Rounds_Pass::scalar_64) return true;
   const std::int32_t len1 = p.codes_1.length(), len2 = p.codes_2.length();
-  if (sixteen_bits(pass)) return detail::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, p.global);
+  if (sixteen_bits(pass)) {
+    return detail::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, p.global);
+  }
   return detail::scores_fit_32_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight);
 }
 
@@ -166,12 +168,6 @@ Lanes_Pass<A> lanes_pass(Rounds_Pass pass) noexcept {
   }
 }
 
-template <class A>
-std::size_t lanes_storage_bytes(Rounds_Pass pass, std::int32_t len2) noexcept {
-  const std::size_t elements = std::size_t(lanes_of(pass)) * (std::size_t(len2) * (4 + std::size_t(A::size)) + 1);
-  return elements * (sixteen_bits(pass) ? 2 : 4);
-}
-
 }  // namespace
 
 // What a lanes pass works in, made once for all the rounds.
@@ -193,9 +189,12 @@ Rounds<A>::Rounds(const Problem<A>& problem, Rounds_Pass pass) : problem_(proble
   // Empty windows score 0 whatever the pass, as Compute_Quality has it.
   if (pass == Rounds_Pass::scalar_64 || problem.codes_1.length() <= 0 || problem.codes_2.length() <= 0) return;
   batch_ = lanes_of(pass);
-  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(lanes_storage_bytes<A>(pass, problem.codes_2.length())),
-                       std::vector<const typename A::code_type*>(std::size_t(batch_)), 0});
-  for (std::int32_t k = 0; k < problem.codes_1.length(); ++k) work_->codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
+  const std::size_t bytes = lanes::storage_size<A>(batch_, problem.codes_2.length()) * (sixteen_bits(pass) ? 2 : 4);
+  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(bytes),
+                       std::vector<const typename A::code_type*>(static_cast<std::size_t>(batch_)), 0});
+  for (std::int32_t k = 0; k < problem.codes_1.length(); ++k) {
+    work_->codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
+  }
 }
 
 template <class A>
@@ -217,9 +216,9 @@ void Rounds<A>::score(const typename A::code_type* const* windows, int count, st
   }
   // Lanes beyond Count repeat the last window and are not read.
   for (int lane = 0; lane < batch_; ++lane) work_->windows[std::size_t(lane)] = windows[std::min(lane, count - 1)];
-  const lanes::Couples<A> couples{problem_.codes_1,    problem_.codes_2.length(),    work_->windows.data(),
-                                  problem_.matrix,     problem_.gap_weight,          problem_.gap_length_weight,
-                                  problem_.global,     problem_.end_weight,          work_->codes_used};
+  const lanes::Couples<A> couples{problem_.codes_1,   problem_.codes_2.length(), work_->windows.data(),
+                                  problem_.matrix,    problem_.gap_weight,       problem_.gap_length_weight,
+                                  problem_.global,    problem_.end_weight,       work_->codes_used};
   std::int64_t scores[32];
   work_->run(couples, work_->storage.data(), scores);
   for (int k = 0; k < count; ++k) qualities[k] = detail::to_score(scores[k]);

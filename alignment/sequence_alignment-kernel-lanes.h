@@ -63,13 +63,13 @@ struct Couples {
 
 // Storage: (Len2 + 1) H, Len2 E, Size * Len2 profile vectors, and for the
 // exact recurrences Len2 Y and Len2 X, in elements of the lanes' width.
+template <class A>
+std::size_t storage_size(int lanes, std::int32_t len2) noexcept {
+  return std::size_t(lanes) * (std::size_t(len2) * (4 + std::size_t(A::size)) + 1);
+}
 template <class A, int Lanes>
 std::size_t storage_size(std::int32_t len2) noexcept {
-  return std::size_t(Lanes) * (std::size_t(len2) * (4 + std::size_t(A::size)) + 1);
-}
-template <class A, class S, int Lanes>
-std::size_t storage_bytes(std::int32_t len2) noexcept {
-  return sizeof(S) * storage_size<A, Lanes>(len2);
+  return storage_size<A>(Lanes, len2);
 }
 
 // Storage_Bytes on a cache-line boundary: a vector of the rows then never

@@ -256,7 +256,8 @@ TEST(RandomisationRounds, PassesTheProcessorLacksAreRefused) {
   const Nucleic::matrix_type matrix = utils::Default_Nucleic_Matrix(10, -9);
   for (Rounds_Pass pass : all_passes) {
     if (Runs_Here(pass)) continue;
-    EXPECT_EQ(test_support::raised([&] { Rounds<Nucleic> refused(runs.problem(matrix, {-50, -3}, false, false), pass); }),
+    const Problem<Nucleic> problem = runs.problem(matrix, {-50, -3}, false, false);
+    EXPECT_EQ(test_support::raised([&] { Rounds<Nucleic> refused(problem, pass); }),
               "CONSTRAINT_ERROR rounds pass not available on this processor")
         << name(pass);
   }
@@ -285,7 +286,9 @@ std::string statistics_table(Score score) {
   for (int trial = 0; trial < 18; ++trial) {
     const bool protein = trial % 2 == 1;
     const int method = trial % 3;
-    const Weights weights = trial % 9 < 3 ? ordinary[trial % 4] : trial % 9 < 6 ? costless[trial % 4] : rewarding[trial % 4];
+    const Weights weights = trial % 9 < 3   ? ordinary[trial % 4]
+                            : trial % 9 < 6 ? costless[trial % 4]
+                                            : rewarding[trial % 4];
     // Three regimes of values: 16 bits, 32 bits, 64 bits.
     const std::int32_t scale = trial < 6 ? 1 : trial < 12 ? 1000 : 500000;
     const int len1 = 20 + int(random() % 60), len2 = 20 + int(random() % 60);
@@ -295,7 +298,8 @@ std::string statistics_table(Score score) {
                   protein ? "protein" : "dna", len1, len2, method, weights.gap, weights.gap_length, scale, rounds);
     const std::uint32_t seed = random();
     if (protein) {
-      std::vector<sequence_specifications::Amino_Acid> a(static_cast<std::size_t>(len1)), b(static_cast<std::size_t>(len2));
+      std::vector<sequence_specifications::Amino_Acid> a(static_cast<std::size_t>(len1)),
+          b(static_cast<std::size_t>(len2));
       for (auto& x : a) x = sequence_specifications::Amino_Acid(random() % 20);
       for (auto& x : b) x = sequence_specifications::Amino_Acid(random() % 20);
       Protein::matrix_type matrix = utils::Default_Protein_Matrix();
@@ -306,7 +310,8 @@ std::string statistics_table(Score score) {
                                      weights.gap * scale, weights.gap_length * scale, method > 0, method == 1};
       line(what, [&] { return score(problem, rounds, seed); });
     } else {
-      std::vector<sequence_specifications::Nucleotide> a(static_cast<std::size_t>(len1)), b(static_cast<std::size_t>(len2));
+      std::vector<sequence_specifications::Nucleotide> a(static_cast<std::size_t>(len1)),
+          b(static_cast<std::size_t>(len2));
       for (auto& x : a) x = sequence_specifications::Nucleotide(random() % 4);
       for (auto& x : b) x = sequence_specifications::Nucleotide(random() % 4);
       const Nucleic::matrix_type matrix = utils::Default_Nucleic_Matrix(10 * scale, -9 * scale);
