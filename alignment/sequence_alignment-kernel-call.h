@@ -48,8 +48,8 @@ class Rounds {
   // How many windows one call of Score takes at most.
   int batch() const noexcept { return batch_; }
   // The Quality of window 1 with each of Count windows (1 to Batch) of
-  // window 2's length, each the code at window 2's First, as
-  // Compute_Quality gives it.
+  // window 2's length, each given by its first code, as Compute_Quality
+  // gives it.
   void score(const typename A::code_type* const* windows, int count, std::int32_t* qualities);
 
  private:
