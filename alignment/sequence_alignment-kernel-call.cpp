@@ -189,12 +189,16 @@ Rounds<A>::Rounds(const Problem<A>& problem, Rounds_Pass pass) : problem_(proble
   // Empty windows score 0 whatever the pass, as Compute_Quality has it.
   if (pass == Rounds_Pass::scalar_64 || problem.codes_1.length() <= 0 || problem.codes_2.length() <= 0) return;
   batch_ = lanes_of(pass);
-  const std::size_t bytes = lanes::storage_size<A>(batch_, problem.codes_2.length()) * (sixteen_bits(pass) ? 2 : 4);
-  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(bytes),
-                       std::vector<const typename A::code_type*>(static_cast<std::size_t>(batch_)), 0});
+  // Only the codes of window 1 have a row of the profile.
+  std::uint32_t codes_used = 0;
   for (std::int32_t k = 0; k < problem.codes_1.length(); ++k) {
-    work_->codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
+    codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
   }
+  const std::size_t bytes =
+      lanes::storage_size<A>(batch_, problem.codes_2.length(), lanes::profile_rows<A>(codes_used)) *
+      (sixteen_bits(pass) ? 2 : 4);
+  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(bytes),
+                       std::vector<const typename A::code_type*>(static_cast<std::size_t>(batch_)), codes_used});
 }
 
 template <class A>

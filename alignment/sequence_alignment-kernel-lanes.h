@@ -61,11 +61,18 @@ struct Couples {
   std::uint32_t codes_used = ~std::uint32_t(0);
 };
 
-// Storage: (Len2 + 1) H, Len2 E, Size * Len2 profile vectors, and for the
+// The codes of Codes_Used (those of window 1), each of which has a row of
+// the profile.
+template <class A>
+int profile_rows(std::uint32_t codes_used) noexcept {
+  return __builtin_popcount(codes_used & ((std::uint32_t(1) << A::size) - 1));
+}
+
+// Storage: (Len2 + 1) H, Len2 E, Rows * Len2 profile vectors, and for the
 // exact recurrences Len2 Y and Len2 X, in elements of the lanes' width.
 template <class A>
-std::size_t storage_size(int lanes, std::int32_t len2) noexcept {
-  return std::size_t(lanes) * (std::size_t(len2) * (4 + std::size_t(A::size)) + 1);
+std::size_t storage_size(int lanes, std::int32_t len2, int rows = A::size) noexcept {
+  return std::size_t(lanes) * (std::size_t(len2) * (4 + std::size_t(rows)) + 1);
 }
 template <class A, int Lanes>
 std::size_t storage_size(std::int32_t len2) noexcept {
@@ -148,7 +155,7 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* sto
   V* const h = reinterpret_cast<V*>(storage);
   V* const e = h + n + 1;
   const V* const profile = e + n;
-  V* const y = e + n + std::size_t(A::size) * std::size_t(n);
+  V* const y = e + n + std::size_t(profile_rows<A>(c.codes_used)) * std::size_t(n);
   V* const row_x = y + n;
   const S G = S(c.gap_weight), L = S(c.gap_length_weight), GL = S(G + L);
   const V zero = V{};
@@ -255,8 +262,9 @@ __attribute__((always_inline)) inline T* lane_codes(const Couples<A>& c, void* p
 }
 
 template <class A, class S, int Lanes>
-void* rows_place(S* storage, std::int32_t len2) noexcept {
-  return profile_of<A, S, Lanes>(storage, len2) + std::size_t(A::size) * std::size_t(len2) * Lanes;
+void* rows_place(const Couples<A>& c, S* storage) noexcept {
+  return profile_of<A, S, Lanes>(storage, c.len2) +
+         std::size_t(profile_rows<A>(c.codes_used)) * std::size_t(c.len2) * Lanes;
 }
 
 // With AVX2 and a matrix of bytes: a row of the profile is a byte table
@@ -276,7 +284,7 @@ __attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, st
     ++rows;
   }
   const std::size_t n = std::size_t(c.len2);
-  const auto* const codes = lane_codes<A, std::int8_t, Lanes>(c, rows_place<A, std::int16_t, Lanes>(storage, c.len2));
+  const auto* const codes = lane_codes<A, std::int8_t, Lanes>(c, rows_place<A, std::int16_t, Lanes>(c, storage));
   auto* out = reinterpret_cast<__m256i*>(profile_of<A, std::int16_t, Lanes>(storage, c.len2));
   const __m128i fifteen = _mm_set1_epi8(15);
   for (int row = 0; row < rows; ++row) {
@@ -299,7 +307,7 @@ __attribute__((target("avx512bw"))) inline void permuted_profile(const Couples<A
   constexpr int Lanes = int(64 / sizeof(S));
   static_assert(A::size <= 32);
   const std::size_t n = std::size_t(c.len2);
-  const S* const codes = lane_codes<A, S, Lanes>(c, rows_place<A, S, Lanes>(storage, c.len2));
+  const S* const codes = lane_codes<A, S, Lanes>(c, rows_place<A, S, Lanes>(c, storage));
   auto* out = reinterpret_cast<__m512i*>(profile_of<A, S, Lanes>(storage, c.len2));
   for (int code = 0; code < A::size; ++code) {
     if (!(c.codes_used >> code & 1)) continue;
