@@ -61,8 +61,7 @@ struct Couples {
   std::uint32_t codes_used = ~std::uint32_t(0);
 };
 
-// The codes of Codes_Used (those of window 1), each of which has a row of
-// the profile.
+// How many codes Codes_Used holds (those of window 1): a profile row each.
 template <class A>
 int profile_rows(std::uint32_t codes_used) noexcept {
   return __builtin_popcount(codes_used & ((std::uint32_t(1) << A::size) - 1));
@@ -79,7 +78,7 @@ std::size_t storage_size(std::int32_t len2) noexcept {
   return storage_size<A>(Lanes, len2);
 }
 
-// Storage_Bytes on a cache-line boundary: a vector of the rows then never
+// Bytes on a cache-line boundary: a vector of the rows then never
 // straddles two lines (measurably faster than wherever the heap puts it).
 class Storage {
  public:
