@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "sequence_alignment-kernel-call.h"
-#include "sequence_alignment-kernel-lanes.h"
 
 namespace alignment_random {
 
@@ -82,12 +81,11 @@ namespace {
 void shuffle_codes(sequence_specifications::basic::Nucleotide_Array& codes) { Shuffle_Nucleotides(codes); }
 void shuffle_codes(sequence_specifications::basic::Amino_Acid_Array& codes) { Shuffle_Amino_Acids(codes); }
 
-// A round needs only the score of the path Building ONE would build, which
-// the score-only pass gives; when the scores fit 32 bits several rounds
-// are scored at once, one per vector lane.
+// A round needs only the score of the path Building ONE would build; the
+// rounds' pass gives it, several rounds at once.
 template <class A>
-Shuffle_Statistics shuffled_qualities(sequence_alignment::kernel::Problem<A> problem, std::int32_t rounds) {
-  namespace kernel = sequence_alignment::kernel;
+Shuffle_Statistics shuffled_qualities(sequence_alignment::kernel::Rounds<A> scorer,
+                                      const sequence_alignment::kernel::Problem<A>& problem, std::int32_t rounds) {
   using Code = typename A::code_type;
   auto shuffled = platform::Heap_Array<Code>::copy_of(problem.codes_2.codes, problem.codes_2.length(),
                                                       problem.codes_2.first);
@@ -97,38 +95,23 @@ Shuffle_Statistics shuffled_qualities(sequence_alignment::kernel::Problem<A> pro
       platform::raise(standard::CONSTRAINT_ERROR, "randomisation sums beyond 64 bits");
     }
   };
-  const std::int32_t len2 = problem.codes_2.length();
-  if (kernel::detail::scores_fit_32_bits(*problem.matrix, problem.codes_1.length(), len2, problem.gap_weight,
-                                         problem.gap_length_weight)) {
-    // The shuffles are drawn in order, each from the copy the previous one
-    // left; the rounds are then scored a batch at a time.
-    const int width = kernel::lanes::lane_count();
-    std::vector<Code> batch(std::size_t(width) * std::size_t(len2));
-    std::vector<const Code*> windows(static_cast<std::size_t>(width));
-    for (int lane = 0; lane < width; ++lane) windows[std::size_t(lane)] = batch.data() + std::size_t(lane) * len2;
-    kernel::lanes::Storage storage(width == 8 ? kernel::lanes::storage_size<A, 8>(len2)
-                                              : kernel::lanes::storage_size<A, 4>(len2));
-    std::int64_t scores[8];
-    const kernel::lanes::Couples<A> couples{problem.codes_1,    len2,           windows.data(),    problem.matrix,
-                                            problem.gap_weight, problem.gap_length_weight, problem.global,
-                                            problem.end_weight};
-    for (std::int32_t done = 0; done < rounds;) {
-      const int count = int(std::min<std::int32_t>(width, rounds - done));
-      for (int lane = 0; lane < width; ++lane) {
-        // Lanes beyond the last round repeat it and are not counted.
-        if (lane < count) shuffle_codes(shuffled);
-        std::copy(shuffled.data(), shuffled.data() + len2, batch.data() + std::size_t(lane) * len2);
-      }
-      kernel::lanes::qualities<A>(width, couples, storage.data(), scores);
-      for (int lane = 0; lane < count; ++lane) add(kernel::detail::to_score(scores[lane]));
-      done += count;
-    }
-  } else {
-    problem.codes_2.codes = shuffled.data();
-    for (std::int32_t round = 0; round < rounds; ++round) {
+  // The shuffles are drawn in order, each from the copy the previous one
+  // left, one window of the batch each; the batch is then scored at once.
+  const std::size_t len2 = std::size_t(std::max(0, problem.codes_2.length()));
+  const int width = scorer.batch();
+  std::vector<Code> batch(std::size_t(width) * len2);
+  std::vector<const Code*> windows(static_cast<std::size_t>(width));
+  std::vector<std::int32_t> qualities(static_cast<std::size_t>(width));
+  for (int lane = 0; lane < width; ++lane) windows[std::size_t(lane)] = batch.data() + std::size_t(lane) * len2;
+  for (std::int32_t done = 0; done < rounds;) {
+    const int count = int(std::min<std::int32_t>(width, rounds - done));
+    for (int lane = 0; lane < count; ++lane) {
       shuffle_codes(shuffled);
-      add(kernel::Compute_Quality<A>(problem));
+      std::copy(shuffled.data(), shuffled.data() + len2, batch.data() + std::size_t(lane) * len2);
     }
+    scorer.score(windows.data(), count, qualities.data());
+    for (int lane = 0; lane < count; ++lane) add(qualities[std::size_t(lane)]);
+    done += count;
   }
   const double n = double(rounds);
   Shuffle_Statistics statistics;
@@ -145,12 +128,22 @@ Shuffle_Statistics shuffled_qualities(sequence_alignment::kernel::Problem<A> pro
 
 Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Nucleic>& problem,
                                       std::int32_t rounds) {
-  return shuffled_qualities(problem, rounds);
+  return shuffled_qualities(sequence_alignment::kernel::Rounds(problem), problem, rounds);
 }
 
 Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Protein>& problem,
                                       std::int32_t rounds) {
-  return shuffled_qualities(problem, rounds);
+  return shuffled_qualities(sequence_alignment::kernel::Rounds(problem), problem, rounds);
+}
+
+Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Nucleic>& problem,
+                                      std::int32_t rounds, sequence_alignment::kernel::Rounds_Pass pass) {
+  return shuffled_qualities(sequence_alignment::kernel::Rounds(problem, pass), problem, rounds);
+}
+
+Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Protein>& problem,
+                                      std::int32_t rounds, sequence_alignment::kernel::Rounds_Pass pass) {
+  return shuffled_qualities(sequence_alignment::kernel::Rounds(problem, pass), problem, rounds);
 }
 
 }  // namespace alignment_random

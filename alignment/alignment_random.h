@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/random.h"
+#include "sequence_alignment-kernel-call.h"
 #include "sequence_alignment-kernel.h"
 #include "sequence_specifications-basic.h"
 
@@ -22,7 +23,9 @@ void Shuffle_Amino_Acids(sequence_specifications::basic::Amino_Acid_Array& codes
 
 // Mean and population standard deviation of the Quality of Rounds (at
 // least 1) re-alignments of the problem's window 1 with shuffled copies of
-// its window 2, each round shuffling the copy the previous one left.
+// its window 2, each round shuffling the copy the previous one left. The
+// rounds are scored by the fastest pass the processor has, or by the one
+// given (the statistics are the same).
 struct Shuffle_Statistics {
   float mean = 0.0f;
   float std_dev = 0.0f;
@@ -31,6 +34,10 @@ Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<
                                       std::int32_t rounds);
 Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Protein>& problem,
                                       std::int32_t rounds);
+Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Nucleic>& problem,
+                                      std::int32_t rounds, sequence_alignment::kernel::Rounds_Pass pass);
+Shuffle_Statistics Shuffled_Qualities(const sequence_alignment::kernel::Problem<sequence_alignment::kernel::Protein>& problem,
+                                      std::int32_t rounds, sequence_alignment::kernel::Rounds_Pass pass);
 
 // In percent: the smallest tabulated tail probability whose critical value
 // Z exceeds strictly; 100.0 when none.

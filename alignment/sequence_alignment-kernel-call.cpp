@@ -1,10 +1,13 @@
 #include "sequence_alignment-kernel-call.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "sequence_alignment-kernel-cells.h"
 #include "sequence_alignment-kernel-exact.h"
 #include "sequence_alignment-kernel-fill.h"
+#include "sequence_alignment-kernel-lanes.h"
 #include "sequence_alignment-kernel-paths.h"
 #include "sequence_alignment-kernel-score.h"
 #include "sequence_alignment-kernel-traceback.h"
@@ -68,6 +71,163 @@ std::int32_t Compute_Quality(const Problem<A>& problem) {
   return detail::to_score(score::quality<A>(problem));
 }
 
+bool Runs_Here(Rounds_Pass pass) noexcept {
+  switch (pass) {
+    case Rounds_Pass::scalar_64:
+    case Rounds_Pass::generic_32:
+    case Rounds_Pass::generic_16:
+      return true;
+#ifdef SEQUENCE_ALIGNMENT_X86_LANES
+    case Rounds_Pass::avx2_32:
+    case Rounds_Pass::avx2_16:
+      return __builtin_cpu_supports("avx2");
+    case Rounds_Pass::avx512_32:
+    case Rounds_Pass::avx512_16:
+      return __builtin_cpu_supports("avx512bw");
+#endif
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+int lanes_of(Rounds_Pass pass) noexcept {
+  switch (pass) {
+    case Rounds_Pass::generic_32:
+      return 4;
+    case Rounds_Pass::avx2_32:
+    case Rounds_Pass::generic_16:
+      return 8;
+    case Rounds_Pass::avx512_32:
+    case Rounds_Pass::avx2_16:
+      return 16;
+    case Rounds_Pass::avx512_16:
+      return 32;
+    default:
+      return 1;
+  }
+}
+
+bool sixteen_bits(Rounds_Pass pass) noexcept {
+  return pass == Rounds_Pass::generic_16 || pass == Rounds_Pass::avx2_16 || pass == Rounds_Pass::avx512_16;
+}
+
+// Whether the lanes of the pass hold every value of the problem's
+// recurrences (64 bits are refused only later, for a final score beyond 32).
+template <class A>
+bool fits(const Problem<A>& p, Rounds_Pass pass) noexcept {
+  if (pass == Rounds_Pass::scalar_64) return true;
+  const std::int32_t len1 = p.codes_1.length(), len2 = p.codes_2.length();
+  if (sixteen_bits(pass)) {
+    return detail::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, p.global);
+  }
+  return detail::scores_fit_32_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight);
+}
+
+// Fastest first.
+constexpr Rounds_Pass rounds_passes[] = {Rounds_Pass::avx512_16, Rounds_Pass::avx2_16,   Rounds_Pass::generic_16,
+                                         Rounds_Pass::avx512_32, Rounds_Pass::avx2_32,   Rounds_Pass::generic_32,
+                                         Rounds_Pass::scalar_64};
+
+template <class A>
+Rounds_Pass fastest_pass(const Problem<A>& p) noexcept {
+  for (const Rounds_Pass pass : rounds_passes) {
+    if (Runs_Here(pass) && fits(p, pass)) return pass;
+  }
+  return Rounds_Pass::scalar_64;
+}
+
+template <class A>
+using Lanes_Pass = void (*)(const lanes::Couples<A>&, void*, std::int64_t*);
+
+template <class A, class S, void (*Pass)(const lanes::Couples<A>&, S*, std::int64_t*)>
+void typed(const lanes::Couples<A>& c, void* storage, std::int64_t* out) {
+  Pass(c, static_cast<S*>(storage), out);
+}
+
+template <class A>
+Lanes_Pass<A> lanes_pass(Rounds_Pass pass) noexcept {
+  switch (pass) {
+    case Rounds_Pass::generic_32:
+      return typed<A, std::int32_t, lanes::generic_pass<A, std::int32_t>>;
+    case Rounds_Pass::generic_16:
+      return typed<A, std::int16_t, lanes::generic_pass<A, std::int16_t>>;
+#ifdef SEQUENCE_ALIGNMENT_X86_LANES
+    case Rounds_Pass::avx2_32:
+      return typed<A, std::int32_t, lanes::avx2_pass<A, std::int32_t>>;
+    case Rounds_Pass::avx2_16:
+      return typed<A, std::int16_t, lanes::avx2_pass<A, std::int16_t>>;
+    case Rounds_Pass::avx512_32:
+      return typed<A, std::int32_t, lanes::avx512_pass<A, std::int32_t>>;
+    case Rounds_Pass::avx512_16:
+      return typed<A, std::int16_t, lanes::avx512_pass<A, std::int16_t>>;
+#endif
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+// What a lanes pass works in, made once for all the rounds.
+template <class A>
+struct Rounds<A>::Work {
+  Lanes_Pass<A> run;
+  lanes::Storage storage;
+  std::vector<const typename A::code_type*> windows;
+  std::uint32_t codes_used = 0;
+};
+
+template <class A>
+Rounds<A>::Rounds(const Problem<A>& problem) : Rounds(problem, fastest_pass(problem)) {}
+
+template <class A>
+Rounds<A>::Rounds(const Problem<A>& problem, Rounds_Pass pass) : problem_(problem), pass_(pass), batch_(1) {
+  if (!Runs_Here(pass)) platform::raise(standard::CONSTRAINT_ERROR, "rounds pass not available on this processor");
+  if (!fits(problem, pass)) platform::raise(standard::CONSTRAINT_ERROR, "rounds beyond the bound of the pass's lanes");
+  // Empty windows score 0 whatever the pass, as Compute_Quality has it.
+  if (pass == Rounds_Pass::scalar_64 || problem.codes_1.length() <= 0 || problem.codes_2.length() <= 0) return;
+  batch_ = lanes_of(pass);
+  // Only the codes of window 1 have a row of the profile.
+  std::uint32_t codes_used = 0;
+  for (std::int32_t k = 0; k < problem.codes_1.length(); ++k) {
+    codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
+  }
+  const std::size_t bytes =
+      lanes::storage_size<A>(batch_, problem.codes_2.length(), lanes::profile_rows<A>(codes_used)) *
+      (sixteen_bits(pass) ? 2 : 4);
+  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(bytes),
+                       std::vector<const typename A::code_type*>(static_cast<std::size_t>(batch_)), codes_used});
+}
+
+template <class A>
+Rounds<A>::Rounds(Rounds&&) noexcept = default;
+template <class A>
+Rounds<A>::~Rounds() = default;
+
+template <class A>
+void Rounds<A>::score(const typename A::code_type* const* windows, int count, std::int32_t* qualities) {
+  if (count < 0 || count > batch_) platform::raise(standard::CONSTRAINT_ERROR, "more windows than the rounds' lanes");
+  if (count == 0) return;
+  if (!work_) {
+    Problem<A> one = problem_;
+    for (int k = 0; k < count; ++k) {
+      one.codes_2.codes = windows[k];
+      qualities[k] = Compute_Quality<A>(one);
+    }
+    return;
+  }
+  // Lanes beyond Count repeat the last window and are not read.
+  for (int lane = 0; lane < batch_; ++lane) work_->windows[std::size_t(lane)] = windows[std::min(lane, count - 1)];
+  const lanes::Couples<A> couples{problem_.codes_1,   problem_.codes_2.length(), work_->windows.data(),
+                                  problem_.matrix,    problem_.gap_weight,       problem_.gap_length_weight,
+                                  problem_.global,    problem_.end_weight,       work_->codes_used};
+  std::int64_t scores[32];
+  work_->run(couples, work_->storage.data(), scores);
+  for (int k = 0; k < count; ++k) qualities[k] = detail::to_score(scores[k]);
+}
+
 template alignment_results::Alignment_Array_Access Compute_Alignments<Nucleic>(const Problem<Nucleic>&,
                                                                                const Path_Settings&,
                                                                                const Error_Context&);
@@ -76,5 +236,7 @@ template alignment_results::Alignment_Array_Access Compute_Alignments<Protein>(c
                                                                                const Error_Context&);
 template std::int32_t Compute_Quality<Nucleic>(const Problem<Nucleic>&);
 template std::int32_t Compute_Quality<Protein>(const Problem<Protein>&);
+template class Rounds<Nucleic>;
+template class Rounds<Protein>;
 
 }  // namespace sequence_alignment::kernel::call

@@ -229,6 +229,18 @@ TEST(BraktoRun, UncreatableOutputFileIsReported) {
   EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_unwritable.txt"));
 }
 
+TEST(BraktoRun, MutationsAsTheSeedsGaveThem) {
+  // Recorded before the draws lost their divisions: a seed gives the same
+  // mutations as it always did, over a wider range, with the largest seed
+  // (the second generator's seed wraps) and a negative one.
+  check_cases({
+      {"run_mutation_seed_largest.txt",
+       {"-M", "60", "-S", "2147483647", "-B", "11", "-E", "240", "seq250.fa"},
+       {"seq250.fa"}},
+      {"run_mutation_seed_negative.txt", {"-M", "25", "-S", "-7", "-O", "neg", "seq250.fa"}, {"seq250.fa"}},
+  });
+}
+
 TEST(BraktoRun, MutationsWithAFixedSeed) {
   const Arguments arguments = {"-M", "40", "-S", "7", "-B", "3", "-E", "24", "small26.fa"};
   const std::string first = run_and_dump(arguments, {"small26.fa"});

@@ -1,0 +1,98 @@
+// Speed of the randomisation rounds alone, at each pass the processor can
+// run, and of the random draws that shuffle them.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "alignment_random.h"
+#include "platform/random.h"
+#include "sequence_alignment-kernel-call.h"
+#include "sequence_alignment-utils.h"
+
+using namespace sequence_alignment;
+using sequence_specifications::Amino_Acid;
+using sequence_specifications::Nucleotide;
+
+namespace {
+
+constexpr const char* pass_names[] = {"scalar_64", "generic_32", "avx2_32", "avx512_32",
+                                      "generic_16", "avx2_16", "avx512_16"};
+
+template <class Code>
+std::vector<Code> random_codes(int length, int alphabet, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> code(0, alphabet - 1);
+  std::vector<Code> codes(static_cast<std::size_t>(length));
+  for (Code& c : codes) c = Code(code(random));
+  return codes;
+}
+
+// 1000 rounds of Length x Length, a batch of random windows scored over and
+// over (the shuffles are left out).
+template <class A, class Code, class Matrix>
+void rounds(benchmark::State& state, const Matrix& matrix, int alphabet, bool global, std::int32_t g,
+            std::int32_t l) {
+  const auto pass = kernel::Rounds_Pass(state.range(0));
+  const int n = int(state.range(1));
+  if (!kernel::Runs_Here(pass)) {
+    state.SkipWithError("not on this processor");
+    return;
+  }
+  state.SetLabel(pass_names[state.range(0)]);
+  const std::vector<Code> a = random_codes<Code>(n, alphabet, 1);
+  const kernel::Problem<A> problem{{a.data(), 1, n}, {a.data(), 1, n}, &matrix, g, l, global, false};
+  kernel::Rounds<A> scorer(problem, pass);
+  const int width = scorer.batch();
+  std::vector<std::vector<Code>> windows;
+  std::vector<const Code*> pointers;
+  for (int k = 0; k < width; ++k) windows.push_back(random_codes<Code>(n, alphabet, 2 + std::uint32_t(k)));
+  for (const auto& w : windows) pointers.push_back(w.data());
+  std::vector<std::int32_t> qualities(static_cast<std::size_t>(width));
+  for (auto _ : state) {
+    for (int done = 0; done < 1000; done += width) {
+      scorer.score(pointers.data(), std::min(width, 1000 - done), qualities.data());
+      benchmark::DoNotOptimize(qualities.data());
+    }
+  }
+  state.counters["cells"] =
+      benchmark::Counter(1000.0 * n * n * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void Rounds_Local_Protein(benchmark::State& state) {
+  rounds<kernel::Protein, Amino_Acid>(state, utils::Default_Protein_Matrix(), 20, false, -11, -1);
+}
+
+void Rounds_Global_DNA(benchmark::State& state) {
+  rounds<kernel::Nucleic, Nucleotide>(state, utils::Default_Nucleic_Matrix(10, 0), 4, true, -50, -3);
+}
+
+void passes(benchmark::internal::Benchmark* b) {
+  for (int pass = 0; pass < 7; ++pass) b->Args({pass, 300});
+}
+
+// One draw over a range the shuffles use.
+void Random_Draw(benchmark::State& state) {
+  platform::Uniform_Discrete generator(1, state.range(0));
+  generator.reset(7);
+  for (auto _ : state) benchmark::DoNotOptimize(generator.random());
+}
+
+// One shuffle of a 300-residue window: one program draw, 600 window draws.
+void Shuffle_300(benchmark::State& state) {
+  auto codes = sequence_specifications::basic::Amino_Acid_Array::make(1, 300);
+  for (int k = 1; k <= 300; ++k) codes(k) = Amino_Acid(k % 20);
+  alignment_random::Program_Generator().reset(3);
+  for (auto _ : state) {
+    alignment_random::Shuffle_Amino_Acids(codes);
+    benchmark::DoNotOptimize(codes.data());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(Rounds_Local_Protein)->Apply(passes)->Unit(benchmark::kMillisecond);
+BENCHMARK(Rounds_Global_DNA)->Apply(passes)->Unit(benchmark::kMillisecond);
+BENCHMARK(Random_Draw)->Arg(300)->Arg(std::int64_t(1) << 32);
+BENCHMARK(Shuffle_300)->Unit(benchmark::kMicrosecond);
