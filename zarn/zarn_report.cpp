@@ -15,7 +15,7 @@ namespace zarn_report {
 
 namespace {
 
-const std::string T = " is invalid. Please check.";
+constexpr std::string_view T = " is invalid. Please check.";
 
 // The message read as blank-separated words: the key, then its argument.
 class Message_Words {
