@@ -116,7 +116,8 @@ void refuse_if_input(const std::string& output, const zarn_options::Options_Reco
   }
 }
 
-// Creates Name here, or else once in "/tmp/" with a warning line.
+// Creates Name here, or else once in "/tmp/" with a warning line; there,
+// where anyone may plant a name, only a file of the user's own is replaced.
 void create_output(platform::Output_File& file, const std::string& name, const char* warning,
                    const char* role, const zarn_options::Options_Record& o) {
   try {
@@ -129,7 +130,7 @@ void create_output(platform::Output_File& file, const std::string& name, const c
   refuse_if_input(fallback, o);
   bool created = false;
   try {
-    file.create(fallback);
+    file.create_in_shared_folder(fallback);
     created = true;
   } catch (const platform::Error& e) {
     if (!e.is(io_exceptions::NAME_ERROR)) throw;
