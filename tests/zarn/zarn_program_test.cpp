@@ -500,3 +500,32 @@ TEST(ZarnProgram, TmpFallbackLeavesOtherUsersFiles) {
   EXPECT_TRUE(test_support::matches_golden(t.run(), "zarn/fallback_refused.out"));
   EXPECT_EQ(test_support::read_file(t.tmp_aln), "kept\n");
 }
+
+// A window that the kernel cannot hold, though -LENGTHMAX allows it, is
+// passed over like one over the maximum; the next couple is aligned.
+TEST(ZarnProgram, WindowsOverTheKernelLimitAreNotAligned) {
+  Work_Folder work;
+  std::string residues;
+  for (std::uint32_t x = 11; residues.size() < 65536;) {
+    x = x * 1103515245u + 12345u;
+    residues += "ACGT"[x >> 30];
+  }
+  work.write("huge.fa", ">huge\n" + residues + "\n");
+  work.write("huge.lst", "huge.fa\ndna_2.fa\n");
+  work.write("huge.txt",
+             "huge W 1 65536 dna_2 W 1 100\n"
+             "huge W 1 65535 dna_2 W 1 10\n"  // the longest window aligned
+             "huge W 1 100 dna_2 W 1 100\n");
+  std::string all;
+  for (const Arguments& arguments :
+       {Arguments{"-LIST", "huge.lst", "-POSITIONS", "huge.txt", "-LENGTHMAX", "70000", "-SUMMARY", "-LOCAL"},
+        Arguments{"-LIST", "huge.lst", "-POSITIONS", "huge.txt", "-LENGTHMAX", "70000", "-NOSUMMARY", "-LOCAL"}}) {
+    const test_support::Run_Result result = work.zarn(arguments);
+    EXPECT_EQ(result.status, 0);
+    all += "== zarn";
+    for (const std::string& a : arguments) all += " " + a;
+    all += "\n" + result.out;
+  }
+  all += "== huge.sim\n" + work.read("huge.sim");
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/kernel_limit.out"));
+}
