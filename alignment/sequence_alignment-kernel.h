@@ -91,7 +91,7 @@ enum class Place : int {
 };
 
 // The gap-length planes hold 16-bit lengths.
-inline constexpr std::int32_t max_window = 65535;
+inline constexpr std::int32_t max_window = Longest_Window;
 
 // Whether some gap of k residues, G + k L, costs nothing or adds to the
 // score. The fast fill relies on every gap costing something: a gap then

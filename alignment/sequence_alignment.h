@@ -57,4 +57,6 @@ inline constexpr platform::Exception_Id INVALID_FORMAT{"SEQUENCE_ALIGNMENT.INVAL
 namespace sequence_alignment {
 // A begin or end position that was not given.
 inline constexpr std::int32_t Unset_Position = -99999999;
+// The longest window the engine aligns: the kernels keep gap lengths in 16 bits.
+inline constexpr std::int32_t Longest_Window = 65535;
 }  // namespace sequence_alignment

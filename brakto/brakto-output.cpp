@@ -74,9 +74,14 @@ std::string GCG_Header(const SEQUENCE_DATA& sequence, strlib::Plain_View base_na
   const std::int64_t seconds = std::int64_t(std::floor(now.seconds + 0.5));
   const std::int64_t hour = seconds / 3600;
   const std::int64_t minute = seconds % 3600 / 60;
+  // Readers take the header apart at its blanks: the entry name must stay
+  // one word, and "Length:" must not run into a number that fills its field.
   std::string header(base_name.view());
+  std::replace(header.begin(), header.end(), ' ', '_');
   header += " Length:";
-  header += platform::integer_field(std::int64_t(sequence.Last) - sequence.First + 1, 5);
+  const std::string length = platform::integer_field(std::int64_t(sequence.Last) - sequence.First + 1, 5);
+  if (length.front() != ' ') header += ' ';
+  header += length;
   header += ' ';
   header += month_names[now.month - 1];
   header += platform::integer_field(now.day, 3);

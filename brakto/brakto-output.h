@@ -35,7 +35,8 @@ void Put_Fragment(platform::Output_File& file, const SEQUENCE_DATA& sequence,
 void Put_GCG(platform::Output_File& file, const SEQUENCE_DATA& sequence,
              strlib::Plain_View base_name, const platform::Clock_Reading& now);
 
-// The GCG header line, without its line end.
+// The GCG header line, without its line end. Its entry name is the base
+// name with each blank made "_", and a blank always follows "Length:".
 std::string GCG_Header(const SEQUENCE_DATA& sequence, strlib::Plain_View base_name,
                        const platform::Clock_Reading& now);
 

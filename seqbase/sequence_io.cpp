@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -517,8 +518,10 @@ void read_strider(const Reader_Context& context, strlib::Plain_View file_name,
 
 void Read_Sequence(strlib::Plain_View file_name, SEQUENCE_DATA& seq, Sequence_Model model,
                    Sequence_Format format, bool as_text) {
-  char line_buffer[line_buffer_size];
-  const std::span<char> buffer(line_buffer);
+  // On the heap: a lack of memory is then a STORAGE_ERROR, where a stack that
+  // cannot grow would end the process.
+  const std::unique_ptr<char[]> line_buffer(new char[line_buffer_size]);
+  const std::span<char> buffer(line_buffer.get(), line_buffer_size);
 
   Sequence_Model type = model;
   Sequence_Format form = format;

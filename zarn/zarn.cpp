@@ -127,7 +127,8 @@ void refuse_if_input(const std::string& output, const zarn_options::Options_Reco
   }
 }
 
-// Creates Name here, or else once in "/tmp/" with a warning line.
+// Creates Name here, or else once in "/tmp/" with a warning line; there,
+// where anyone may plant a name, only a file of the user's own is replaced.
 void create_output(platform::Output_File& file, const std::string& name, const char* warning,
                    const char* role, const zarn_options::Options_Record& o) {
   try {
@@ -140,7 +141,7 @@ void create_output(platform::Output_File& file, const std::string& name, const c
   refuse_if_input(fallback, o);
   bool created = false;
   try {
-    file.create(fallback);
+    file.create_in_shared_folder(fallback);
     created = true;
   } catch (const platform::Error& e) {
     if (!e.is(io_exceptions::NAME_ERROR)) throw;
@@ -207,7 +208,19 @@ void process_couple(Run_State& state, const SEQUENCE_DATA& member_1, const SEQUE
   window(o.Begin_2, o.End_2, o.Strand_2, o.Adjust, member_2, low_2, high_2);
   if (low_1 > high_1 || low_2 > high_2) return;
 
-  if (high_1 - low_1 + 1 > o.Length_Max || high_2 - low_2 + 1 > o.Length_Max) {
+  const std::int64_t longest = std::max(high_1 - low_1 + 1, high_2 - low_2 + 1);
+  const bool over_length_max = high_1 - low_1 + 1 > o.Length_Max || high_2 - low_2 + 1 > o.Length_Max;
+  // Whatever -LENGTHMAX allows, the kernel aligns no longer window: such a
+  // couple is passed over like one over the maximum, and the run goes on.
+  const bool over_kernel = longest > sequence_alignment::Longest_Window;
+  if (over_length_max || over_kernel) {
+    if (!over_length_max) {
+      platform::standard_output().put_line(
+          "Warning, " + std::string(member_1.Identifier.view()) + " and " +
+          std::string(member_2.Identifier.view()) + " are not aligned: a window of " +
+          std::to_string(longest) + " residues is longer than the " +
+          std::to_string(sequence_alignment::Longest_Window) + " that can be aligned");
+    }
     if (o.Screen_Summary) {
       Put_Not_Aligned(platform::standard_output(), member_1, member_2, o.Begin_1, o.End_1, o.Begin_2,
                       o.End_2, o.Strand_1, o.Strand_2);

@@ -15,7 +15,7 @@ namespace zarn_report {
 
 namespace {
 
-const std::string invalid_tail = " is invalid. Please check.";
+constexpr std::string_view invalid_tail = " is invalid. Please check.";
 
 // The message read as blank-separated words: the key, then its argument.
 class Message_Words {

@@ -6,8 +6,9 @@
 
 namespace platform {
 
-// Kept by the process entry before anything else runs.
-void set_command_line(int argc, const char* const* argv);
+// Kept by the process entry before anything else runs; Argv must live as
+// long as the process (it is read at the first use, not here).
+void set_command_line(int argc, const char* const* argv) noexcept;
 // For tests: the program name and its arguments.
 void set_command_line(std::string command_name, std::vector<std::string> arguments);
 

@@ -35,11 +35,16 @@ std::map<std::string, Kept_Input, std::less<>>& kept_inputs() {
   return inputs;
 }
 
+// Read straight into the content, not through a buffer on the stack: a lack
+// of memory is then a STORAGE_ERROR, where a stack that cannot grow would end
+// the process.
 std::shared_ptr<const std::string> read_all(int fd, std::string_view name) {
+  constexpr std::size_t chunk = 1 << 16;
   auto content = std::make_shared<std::string>();
-  char chunk[1 << 16];
+  std::size_t size = 0;
   for (;;) {
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    content->resize(size + chunk);
+    const ssize_t got = ::read(fd, content->data() + size, chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       const int error = errno;
@@ -47,8 +52,9 @@ std::shared_ptr<const std::string> read_all(int fd, std::string_view name) {
       raise(io_exceptions::DEVICE_ERROR, std::string(name) + ": " + std::strerror(error));
     }
     if (got == 0) break;
-    content->append(chunk, std::size_t(got));
+    size += std::size_t(got);
   }
+  content->resize(size);
   ::close(fd);
   return content;
 }

@@ -1,6 +1,7 @@
 #include "platform/text_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +38,49 @@ bool write_all(int fd, const char* data, std::size_t size) {
     size -= std::size_t(written);
   }
   return true;
+}
+
+// A new file; never through a symbolic link, nor over anything already there.
+int open_new(const char* path) {
+  int fd;
+  do {
+    fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+bool own_regular(const struct stat& st) {
+  return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
+}
+
+// An existing file, emptied, when it is a regular file of this user's that
+// no other name leads to; -1 with errno set otherwise. It is looked at
+// before it is opened for writing, so that no FIFO or device is ever opened
+// so, and looked at again once open, in case it was swapped in between.
+int open_own_regular(const char* path) {
+  struct stat before {};
+  const int probe = ::open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (probe < 0) return -1;
+  const bool acceptable = ::fstat(probe, &before) == 0 && own_regular(before);
+  ::close(probe);
+  if (!acceptable) {
+    errno = EPERM;
+    return -1;
+  }
+  int fd;
+  do {
+    fd = ::open(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return -1;
+  struct stat after {};
+  if (::fstat(fd, &after) != 0 || !own_regular(after) || after.st_dev != before.st_dev ||
+      after.st_ino != before.st_ino || ::ftruncate(fd, 0) != 0 ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    errno = EPERM;
+    return -1;
+  }
+  return fd;
 }
 
 }  // namespace
@@ -226,16 +270,36 @@ Output_File::~Output_File() {
 
 void Output_File::create(std::string_view name) {
   if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
-  const std::string path(name);
+  std::string path(name);
   int fd;
   do {
     fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
+  take(fd, std::move(path));
+}
+
+void Output_File::create_in_shared_folder(std::string_view name) {
+  if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
+  std::string path(name);
+  // A file removed between the two openings is created on the next round.
+  for (int round = 0; round < 3; ++round) {
+    int fd = open_new(path.c_str());
+    if (fd < 0 && errno == EEXIST) fd = open_own_regular(path.c_str());
+    if (fd >= 0) {
+      take(fd, std::move(path));
+      return;
+    }
+    if (errno != ENOENT) break;
+  }
+  raise(io_exceptions::NAME_ERROR, system_reason(name));
+}
+
+void Output_File::take(int fd, std::string path) {
   kind_ = Kind::descriptor;
   fd_ = fd;
   owns_fd_ = true;
-  name_ = path;
+  name_ = std::move(path);
   pending_.clear();
   col_ = 1;
 }

@@ -86,6 +86,11 @@ class Output_File {
 
   // Creates (or replaces) the named file; IO_EXCEPTIONS.NAME_ERROR on failure.
   void create(std::string_view name);
+  // The same for a folder that others may write into, such as /tmp: a name
+  // there may already lead elsewhere. Never follows a symbolic link, and
+  // replaces only a regular file of the user's own that no other name leads
+  // to; anything else is a NAME_ERROR.
+  void create_in_shared_folder(std::string_view name);
   // Collects the output in memory (for tests); contents() reads it.
   void create_in_memory();
   void close();
@@ -111,6 +116,8 @@ class Output_File {
   friend Output_File& standard_output();
   friend class Standard_Output_Capture;
   enum class Kind { closed, descriptor, memory };
+
+  void take(int fd, std::string path);
 
   Kind kind_ = Kind::closed;
   int fd_ = -1;

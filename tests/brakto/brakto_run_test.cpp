@@ -341,3 +341,29 @@ TEST(BraktoRun, FailedWriteNamesItsFile) {
   EXPECT_EQ(result.status, 0);
   EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_full.txt"));
 }
+
+// zarn finds the format and type of the GCG files brakto writes: a length
+// that fills its field, and a base name holding blanks.
+TEST(BraktoRun, GcgFilesReadBackByZarn) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"my seq.fa=small26.fa"});
+  std::string residues;
+  for (std::uint32_t x = 7; residues.size() < 10000;) {
+    x = x * 1103515245u + 12345u;
+    residues += "ACGT"[x >> 30];
+  }
+  test_support::write_file(dir / "long.fa", ">long\n" + residues + "\n");
+  std::string all;
+  for (const char* input : {"long.fa", "my seq.fa"}) {
+    const test_support::Run_Result made = test_support::run(BRAKTO_BINARY, {"-GCG", input}, dir.path());
+    EXPECT_EQ(made.status, 0);
+    const std::string name = fs::path(input).replace_extension(".gcg").string();
+    const std::string contents = without_date(name, test_support::read_file(dir / name));
+    all += "--- " + name + " header\n" + contents.substr(0, contents.find('\n') + 1);
+  }
+  const test_support::Run_Result read =
+      test_support::run(ZARN_BINARY, {"-S1", "long.gcg", "-E1", "30", "-S2", "my seq.gcg", "-LOCAL"}, dir.path());
+  EXPECT_EQ(read.status, 0);
+  all += "--- zarn -S1 long.gcg -E1 30 -S2 'my seq.gcg' -LOCAL\n" + read.out;
+  EXPECT_TRUE(test_support::matches_golden(all, "brakto/gcg_read_back.txt"));
+}

@@ -90,7 +90,7 @@ TEST(GcgLayout, HeaderFromOneClockReading) {
       {2026, 12, 9, 8 * 3600 + 46 * 60 + 10.4, Sequence_Model::DNA, 1, 125},
       {2026, 1, 31, 9 * 3600 + 5 * 60, Sequence_Model::RNA, 1, 1},        // zero-filled hour
       {2026, 2, 1, 13 * 3600 + 59 * 60 + 59.5, Sequence_Model::NO, 1, 0},  // half a second rounds up
-      {2026, 3, 15, 13 * 3600 + 59 * 60 + 59.4, Sequence_Model::PROTEIN, 1, 99999},
+      {2026, 3, 15, 13 * 3600 + 59 * 60 + 59.4, Sequence_Model::PROTEIN, 1, 99999},  // a blank still
       {2026, 4, 2, 0.0, Sequence_Model::PROTEIN, 1, 123456},               // wider than its field
       {1999, 5, 10, 23 * 3600 + 59 * 60 + 59.0, Sequence_Model::DNA, 20, 10},
       {2000, 6, 1, 60.0, Sequence_Model::DNA, 1, 3},
@@ -109,6 +109,11 @@ TEST(GcgLayout, HeaderFromOneClockReading) {
     seq.Last = c.last;
     headers += GCG_Header(seq, "seq1", {c.year, c.month, c.day, c.seconds}) + "\n";
   }
+  // Readers split the header at its blanks: the entry name stays one word.
+  SEQUENCE_DATA seq;
+  seq.First = 1;
+  seq.Last = 12;
+  headers += GCG_Header(seq, " my seq  2", {2026, 12, 9, 0.0}) + "\n";
   EXPECT_TRUE(test_support::matches_golden(headers, "brakto/gcg_headers.txt"));
 }
 

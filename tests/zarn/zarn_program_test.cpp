@@ -3,6 +3,10 @@
 
 #include "test_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -398,4 +402,130 @@ TEST(ZarnProgram, FoldersPipesAndAnEmptyLastLine) {
                             test_support::Output_To::collected, &list);
   EXPECT_NE(from_file.out, "");
   EXPECT_EQ(piped.out, from_file.out);
+}
+
+namespace {
+
+// Removes the named paths (links themselves, not what they lead to) at the
+// end of the scope: what a test plants in /tmp.
+struct Remove_Later {
+  std::vector<std::string> paths;
+  ~Remove_Later() {
+    std::error_code ignored;
+    for (const std::string& p : paths) fs::remove_all(p, ignored);
+  }
+};
+
+// A folder where the results file cannot be made, so that zarn falls back to
+// /tmp/BASE.aln; BASE is unique to the folder.
+struct Tmp_Fallback {
+  Work_Folder work;
+  std::string base = work.unique_name();
+  std::string tmp_aln = "/tmp/" + base + ".aln";
+  Remove_Later cleanup{{tmp_aln}};
+  int fifo_reader = -1;
+
+  Tmp_Fallback() {
+    work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+    fs::create_directory(work / (base + ".aln"));
+  }
+  ~Tmp_Fallback() {
+    if (fifo_reader >= 0) ::close(fifo_reader);
+  }
+  Tmp_Fallback(const Tmp_Fallback&) = delete;
+  Tmp_Fallback& operator=(const Tmp_Fallback&) = delete;
+  std::string run() const {
+    std::string out = work.zarn({"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"}).out;
+    for (std::size_t at; (at = out.find(base)) != std::string::npos;) out.replace(at, base.size(), "BASE");
+    return out;
+  }
+};
+
+}  // namespace
+
+// Anyone may plant a name in /tmp: the fallback never writes through a link,
+// and replaces nothing but a regular file of the user's own.
+TEST(ZarnProgram, TmpFallbackWritesOnlyItsOwnFile) {
+  struct Case {
+    const char* planted;
+    std::function<void(Tmp_Fallback&)> plant;
+  };
+  const Case cases[] = {
+      {"a symbolic link to a file",
+       [](Tmp_Fallback& t) {
+         t.work.write("precious", "kept\n");
+         fs::create_symlink(t.work / "precious", t.tmp_aln);
+       }},
+      {"a symbolic link to nothing yet",
+       [](Tmp_Fallback& t) { fs::create_symlink(t.work / "made_through_link", t.tmp_aln); }},
+      // Someone reads the FIFO: opened for writing, it would take the reports
+      // (and, without a reader, hold the run).
+      {"a FIFO",
+       [](Tmp_Fallback& t) {
+         ASSERT_EQ(::mkfifo(t.tmp_aln.c_str(), 0600), 0);
+         t.fifo_reader = ::open(t.tmp_aln.c_str(), O_RDONLY | O_NONBLOCK);
+         ASSERT_GE(t.fifo_reader, 0);
+       }},
+      {"a folder", [](Tmp_Fallback& t) { fs::create_directory(t.tmp_aln); }},
+      {"a second name of a file of the user's",
+       [](Tmp_Fallback& t) {
+         t.work.write("precious", "kept\n");
+         std::error_code failed;
+         fs::create_hard_link(t.work / "precious", t.tmp_aln, failed);
+         if (failed) fs::create_symlink(t.work / "precious", t.tmp_aln);  // another file system
+       }},
+      // As before: a file of the user's own is replaced.
+      {"a regular file of the user's", [](Tmp_Fallback& t) { test_support::write_file(t.tmp_aln, "old\n"); }},
+  };
+  std::string all;
+  for (const Case& c : cases) {
+    Tmp_Fallback t;
+    c.plant(t);
+    const auto before = snapshot(t.work / "");
+    all += std::string("== /tmp/BASE.aln is ") + c.planted + "\n" + t.run();
+    EXPECT_EQ(snapshot(t.work / ""), before) << c.planted;
+    if (fs::is_regular_file(fs::symlink_status(t.tmp_aln))) {
+      const std::string written = test_support::read_file(t.tmp_aln);
+      all += written.substr(0, written.find('\n') + 1);
+    }
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/fallback_planted.out"));
+}
+
+TEST(ZarnProgram, TmpFallbackLeavesOtherUsersFiles) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+  const Tmp_Fallback t;
+  test_support::write_file(t.tmp_aln, "kept\n");
+  ASSERT_EQ(::chown(t.tmp_aln.c_str(), 65534, 65534), 0);
+  EXPECT_TRUE(test_support::matches_golden(t.run(), "zarn/fallback_refused.out"));
+  EXPECT_EQ(test_support::read_file(t.tmp_aln), "kept\n");
+}
+
+// A window that the kernel cannot hold, though -LENGTHMAX allows it, is
+// passed over like one over the maximum; the next couple is aligned.
+TEST(ZarnProgram, WindowsOverTheKernelLimitAreNotAligned) {
+  Work_Folder work;
+  std::string residues;
+  for (std::uint32_t x = 11; residues.size() < 65536;) {
+    x = x * 1103515245u + 12345u;
+    residues += "ACGT"[x >> 30];
+  }
+  work.write("huge.fa", ">huge\n" + residues + "\n");
+  work.write("huge.lst", "huge.fa\ndna_2.fa\n");
+  work.write("huge.txt",
+             "huge W 1 65536 dna_2 W 1 100\n"
+             "huge W 1 65535 dna_2 W 1 10\n"  // the longest window aligned
+             "huge W 1 100 dna_2 W 1 100\n");
+  std::string all;
+  for (const Arguments& arguments :
+       {Arguments{"-LIST", "huge.lst", "-POSITIONS", "huge.txt", "-LENGTHMAX", "70000", "-SUMMARY", "-LOCAL"},
+        Arguments{"-LIST", "huge.lst", "-POSITIONS", "huge.txt", "-LENGTHMAX", "70000", "-NOSUMMARY", "-LOCAL"}}) {
+    const test_support::Run_Result result = work.zarn(arguments);
+    EXPECT_EQ(result.status, 0);
+    all += "== zarn";
+    for (const std::string& a : arguments) all += " " + a;
+    all += "\n" + result.out;
+  }
+  all += "== huge.sim\n" + work.read("huge.sim");
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/kernel_limit.out"));
 }
