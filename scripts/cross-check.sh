@@ -8,7 +8,7 @@
 # build/aarch64-googletest. Reports every failing file and test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh g++-aarch64-linux-gnu qemu-user-static
+scripts/install-deps.sh g++-aarch64-linux-gnu qemu-user-static googletest
 jobs=$(nproc)
 emulator=$(command -v qemu-aarch64-static)
 sysroot=/usr/aarch64-linux-gnu
