@@ -18,8 +18,10 @@ constexpr std::size_t read_ahead = 1 << 16;
 
 // Lines of random lengths (some empty, one longer than the read-ahead),
 // ended by a line feed or a carriage return and a line feed, cut to Size
-// bytes; the bytes at Places become a carriage return and a line feed.
-std::string text_of(std::size_t size, const std::vector<std::size_t>& places, std::uint32_t seed) {
+// bytes; the bytes at Places become a carriage return and a line feed, the
+// byte at Lone_Return a carriage return alone (a character).
+std::string text_of(std::size_t size, const std::vector<std::size_t>& places, std::size_t lone_return,
+                    std::uint32_t seed) {
   std::mt19937 random(seed);
   std::string text;
   while (text.size() < size) {
@@ -34,6 +36,10 @@ std::string text_of(std::size_t size, const std::vector<std::size_t>& places, st
       text[at] = '\r';
       text[at + 1] = '\n';
     }
+  }
+  if (lone_return + 1 < size) {
+    text[lone_return] = '\r';
+    text[lone_return + 1] = 'z';
   }
   return text;
 }
@@ -59,26 +65,27 @@ std::vector<std::string> lines_of(const std::string& text) {
 
 }  // namespace
 
-TEST(TextReading, FilesAroundTheReadAheadReadWhole) {
+TEST(ReadAhead, FilesAroundItsSizeReadWhole) {
   struct Case {
     std::size_t size;
     std::vector<std::size_t> crlf_at;  // a terminator split between two reads, or not
+    std::size_t lone_return_at;        // the same for a carriage return that ends no line
   };
   const Case cases[] = {
-      {read_ahead - 1, {read_ahead - 3}},
-      {read_ahead, {read_ahead - 2}},
-      {read_ahead + 1, {read_ahead - 1}},
-      {2 * read_ahead - 1, {read_ahead - 1, 2 * read_ahead - 3}},
-      {2 * read_ahead, {read_ahead, 2 * read_ahead - 2}},
-      {2 * read_ahead + 1, {read_ahead - 1, 2 * read_ahead - 1}},
-      {200000, {read_ahead - 1, 2 * read_ahead - 1, 3 * read_ahead - 1}},
+      {read_ahead - 1, {read_ahead - 3}, 100},
+      {read_ahead, {read_ahead - 2}, read_ahead - 1},
+      {read_ahead + 1, {read_ahead - 1}, 100},
+      {2 * read_ahead - 1, {read_ahead - 1, 2 * read_ahead - 3}, 3000},
+      {2 * read_ahead, {read_ahead, 2 * read_ahead - 2}, read_ahead - 1},
+      {2 * read_ahead + 1, {read_ahead - 1, 2 * read_ahead - 1}, 3000},
+      {200000, {read_ahead - 1, 3 * read_ahead - 1}, 2 * read_ahead - 1},
   };
   test_support::Temp_Dir dir;
   const std::string path = (dir / "t.txt").string();
   std::uint32_t seed = 1;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
-    const std::string text = text_of(c.size, c.crlf_at, seed++);
+    const std::string text = text_of(c.size, c.crlf_at, c.lone_return_at, seed++);
     test_support::write_file(path, text);
     const std::vector<std::string> expected = lines_of(text);
 
