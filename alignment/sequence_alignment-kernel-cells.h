@@ -30,7 +30,7 @@ class Cells {
   // The fast fill's storage: 4 bits and two plane bytes a cell, 2.5 bytes.
   void allocate_planes() {
     const std::size_t n = frame_.cells();
-    flags_ = block_.allocate((n + 1) / 2 + 2 * n);
+    flags_ = storage_.block().allocate((n + 1) / 2 + 2 * n);
     plane_h_ = flags_ + (n + 1) / 2;
     plane_v_ = plane_h_ + n;
   }
@@ -38,12 +38,12 @@ class Cells {
   // or-ed in, so they start clear.
   void allocate_gap_states() {
     const std::size_t n = frame_.cells();
-    flags_ = block_.allocate((n + 1) / 2 + n);
+    flags_ = storage_.block().allocate((n + 1) / 2 + n);
     std::memset(flags_, 0, (n + 1) / 2);
     gap_states_ = flags_ + (n + 1) / 2;
   }
+  // The storage itself stays with the run, for the next call.
   void release() noexcept {
-    block_.release();
     flags_ = plane_h_ = plane_v_ = gap_states_ = nullptr;
     aside_.clear();
   }
@@ -81,7 +81,7 @@ class Cells {
   };
 
   Frame frame_;
-  platform::Work_Block block_;
+  platform::Work_Loan storage_;
   std::uint8_t* flags_ = nullptr;
   std::uint8_t* plane_h_ = nullptr;
   std::uint8_t* plane_v_ = nullptr;

@@ -104,19 +104,20 @@ std::int32_t checked_count(std::int64_t count) {
 }
 
 // The new residue array of a read (Text, or codes of the reader's alphabet),
-// bounds 1..Count, seen as bytes while it is filled.
+// bounds 1..Count, seen as bytes while it is filled. Its positions are not
+// cleared first: install() keeps only those the read filled.
 class Residue_Array {
  public:
   Residue_Array(Alphabet alphabet, bool as_text, std::int32_t count)
       : alphabet_(alphabet), as_text_(as_text), count_(count) {
     if (as_text_) {
-      text_ = strlib::String_Pointer::make(1, count);
+      text_ = strlib::String_Pointer::make_for_overwrite(1, count);
       bytes_ = reinterpret_cast<unsigned char*>(text_.data());
     } else if (alphabet_ == Alphabet::nucleic) {
-      nucleotides_ = Nucleotide_Array::make(1, count);
+      nucleotides_ = Nucleotide_Array::make_for_overwrite(1, count);
       bytes_ = reinterpret_cast<unsigned char*>(nucleotides_.data());
     } else {
-      amino_acids_ = Amino_Acid_Array::make(1, count);
+      amino_acids_ = Amino_Acid_Array::make_for_overwrite(1, count);
       bytes_ = reinterpret_cast<unsigned char*>(amino_acids_.data());
     }
   }

@@ -1,9 +1,10 @@
 // A nullable, owned heap array that carries its own index bounds.
 //
 // One allocation holds First, Last and the elements First..Last. Null (no
-// array) is distinct from an empty array (Last < First). Elements are always
-// initialised (zero-filled) so that a partly filled array never exposes
-// garbage. Move-only: ownership is explicit, copies are made on purpose.
+// array) is distinct from an empty array (Last < First). Elements are
+// zero-filled so that a partly filled array never exposes garbage, except
+// in an array made for overwriting, whose maker writes every element before
+// any is read. Move-only: ownership is explicit, copies are made on purpose.
 #pragma once
 
 #include <cstddef>
@@ -42,6 +43,14 @@ class Heap_Array {
   // A new array with bounds First..Last, every element zero. More elements
   // than a length can count raise CONSTRAINT_ERROR before any allocation.
   static Heap_Array make(std::int32_t first, std::int32_t last) {
+    Heap_Array result = make_for_overwrite(first, last);
+    std::memset(static_cast<void*>(result.data()), 0, std::size_t(result.length()) * sizeof(T));
+    return result;
+  }
+
+  // The same with the elements left unset: the caller writes every one of
+  // them before any is read.
+  static Heap_Array make_for_overwrite(std::int32_t first, std::int32_t last) {
     Heap_Array result;
     const std::int64_t count = last >= first ? std::int64_t(last) - first + 1 : 0;
     if (count > max_length) too_long(first, last);
@@ -52,7 +61,6 @@ class Heap_Array {
     } catch (const std::bad_alloc&) {
       raise(standard::STORAGE_ERROR, "heap exhausted");
     }
-    std::memset(memory, 0, bytes);
     result.block_ = static_cast<Header*>(memory);
     result.block_->first = first;
     result.block_->last = last;
@@ -62,7 +70,7 @@ class Heap_Array {
   // A new array with bounds First..First+size-1 holding a copy of Items.
   static Heap_Array copy_of(const T* items, std::int64_t size, std::int32_t first = 1) {
     if (size > max_length || first + size - 1 > max_length) too_long(first, first + size - 1);
-    Heap_Array result = make(first, std::int32_t(first + size - 1));
+    Heap_Array result = make_for_overwrite(first, std::int32_t(first + size - 1));
     if (size > 0) std::memcpy(result.data(), items, std::size_t(size) * sizeof(T));
     return result;
   }
@@ -96,7 +104,7 @@ class Heap_Array {
   // A new array with the same bounds and elements (null stays null).
   Heap_Array clone() const {
     if (!block_) return {};
-    Heap_Array result = make(first(), last());
+    Heap_Array result = make_for_overwrite(first(), last());
     if (length() > 0) std::memcpy(result.data(), data(), std::size_t(length()) * sizeof(T));
     return result;
   }

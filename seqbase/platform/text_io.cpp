@@ -95,7 +95,7 @@ void Input_File::open(std::string_view name) {
   fd_ = source.fd;
   kept_ = std::move(source.kept);
   name_ = std::string(name);
-  buffer_.clear();
+  filled_ = 0;
   pos_ = 0;
   eof_ = kept_ != nullptr;
   line_start_ = true;
@@ -106,8 +106,9 @@ void Input_File::close() noexcept {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   kept_.reset();
-  buffer_.clear();
-  buffer_.shrink_to_fit();
+  buffer_.reset();
+  capacity_ = 0;
+  filled_ = 0;
   pos_ = 0;
   eof_ = false;
   line_start_ = true;
@@ -119,8 +120,8 @@ void Input_File::reset_window() noexcept {
     data_ = kept_->data();
     size_ = kept_->size();
   } else {
-    data_ = buffer_.data();
-    size_ = buffer_.size();
+    data_ = buffer_.get();
+    size_ = filled_;
   }
 }
 
@@ -128,21 +129,28 @@ bool Input_File::fill(std::size_t wanted) {
   if (!is_open()) raise(io_exceptions::USE_ERROR, "file not open");
   while (size_ - pos_ < wanted && !eof_) {
     if (pos_ > 0) {
-      buffer_.erase(0, pos_);
+      std::memmove(buffer_.get(), buffer_.get() + pos_, filled_ - pos_);
+      filled_ -= pos_;
       pos_ = 0;
+      reset_window();
     }
-    const std::size_t old_size = buffer_.size();
-    buffer_.resize(old_size + chunk_size);
+    if (capacity_ - filled_ < chunk_size) {
+      // Room for a whole chunk after the byte or two a terminator may leave.
+      const std::size_t capacity = filled_ + chunk_size + 64;
+      auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+      if (filled_ > 0) std::memcpy(larger.get(), buffer_.get(), filled_);
+      buffer_ = std::move(larger);
+      capacity_ = capacity;
+    }
     ssize_t got;
     do {
-      got = ::read(fd_, buffer_.data() + old_size, chunk_size);
+      got = ::read(fd_, buffer_.get() + filled_, chunk_size);
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
-      buffer_.resize(old_size);
       reset_window();
       raise(io_exceptions::DEVICE_ERROR, system_reason(name_));
     }
-    buffer_.resize(old_size + std::size_t(got));
+    filled_ += std::size_t(got);
     if (got == 0) eof_ = true;
     reset_window();
   }
@@ -398,7 +406,7 @@ Input_File& standard_input() {
     if (fd >= 0) {
       in.fd_ = fd;
       in.name_ = "standard input";
-      in.buffer_.clear();
+      in.filled_ = 0;
       in.pos_ = 0;
       in.eof_ = false;
       in.line_start_ = true;

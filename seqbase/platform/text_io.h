@@ -64,7 +64,11 @@ class Input_File {
   int fd_ = -1;
   std::shared_ptr<const std::string> kept_;  // the whole content, when kept
   std::string name_;
-  std::string buffer_;
+  // What was read ahead: only its first Filled bytes hold anything. Never
+  // cleared beforehand, since nothing past Filled is looked at.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t filled_ = 0;
   const char* data_ = nullptr;  // the bytes at hand: buffer_, or *kept_
   std::size_t size_ = 0;
   std::size_t pos_ = 0;

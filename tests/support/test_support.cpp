@@ -120,11 +120,14 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
     ::close(err_pipe[0]);
     ::close(err_pipe[1]);
     if (::chdir(cwd.c_str()) != 0) ::_exit(126);
+    // Cross-built programs start through the emulator that runs the tests.
+    const std::string emulator = ZARN_TEST_EMULATOR;
     std::vector<char*> argv;
+    if (!emulator.empty()) argv.push_back(const_cast<char*>(emulator.c_str()));
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(out_pipe[1]);
