@@ -46,8 +46,12 @@ void check_lanes(std::uint32_t seed, int trials) {
       std::vector<std::int32_t> storage(lanes::storage_size<A, 8>(len2));
       std::int64_t four[4], eight[8];
       lanes::qualities_4<A>(couples, storage.data(), four);
-      const bool wide = lanes::lane_count() == 8;
-      if (wide) lanes::qualities<A>(8, couples, storage.data(), eight);
+#ifdef SEQUENCE_ALIGNMENT_X86_LANES
+      const bool wide = Runs_Here(Rounds_Pass::avx2_32);
+      if (wide) lanes::qualities_8<A>(couples, storage.data(), eight);
+#else
+      const bool wide = false;
+#endif
       for (int lane = 0; lane < 8; ++lane) {
         const Problem<A> one{w1, {b[std::size_t(lane)].data(), 1, len2}, &matrix, gap, gap_length, global, end_weight};
         const std::int32_t expected = Compute_Quality<A>(one);
