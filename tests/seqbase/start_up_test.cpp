@@ -49,6 +49,9 @@ const Program_Case programs[] = {
 // A file opened while standard output is closed would take its descriptor,
 // and standard output's text would be written into it.
 TEST(StartUp, ClosedStandardDescriptorsLeaveTheFilesAlone) {
+  if (test_support::programs_are_emulated()) {
+    GTEST_SKIP() << "under an emulator the process entry, its descriptors and its memory are the emulator's";
+  }
   for (const Program_Case& p : programs) {
     test_support::Temp_Dir dir;
     write_inputs(dir);
@@ -86,6 +89,9 @@ TEST(StartUp, ShortMemoryIsReportedFromTheFirstAllocation) {
 #ifdef ZARN_ADDRESS_SANITIZER
   GTEST_SKIP() << "the address sanitizer needs far more address space than any limit tried here";
 #else
+  if (test_support::programs_are_emulated()) {
+    GTEST_SKIP() << "under an emulator the process entry, its descriptors and its memory are the emulator's";
+  }
   struct Case {
     const char* program;
     Arguments arguments;

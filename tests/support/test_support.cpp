@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 namespace test_support {
@@ -80,6 +81,8 @@ std::string drain(int fd) {
   return text;
 }
 }  // namespace
+
+bool programs_are_emulated() { return std::string_view(ZARN_TEST_EMULATOR).size() > 0; }
 
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& cwd, Output_To output_to, const std::string* standard_input) {

@@ -57,6 +57,9 @@ struct Run_Result {
 // whose reader is gone before the program starts, or a full device.
 enum class Output_To { collected, closed_pipe, full_device };
 
+// Whether the programs run through an emulator (a cross build's tests).
+bool programs_are_emulated();
+
 // Runs Program with Arguments in folder Cwd and collects its output (the
 // standard output only when Output_To is collected). With Standard_Input,
 // the program reads it from a pipe.
