@@ -17,8 +17,9 @@
 #include <type_traits>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define SEQUENCE_ALIGNMENT_X86 1
 #endif
 
 namespace sequence_alignment::kernel::simd {

@@ -28,6 +28,7 @@ struct Rows {
   T *y_below, *y_above;  // exact: Y likewise
   T* e;                // the vertical gap of each column
   std::make_unsigned_t<T>* e_length;  // fast fill: its length
+  std::make_unsigned_t<T>* h_length;  // fast fill: the length of each cell's horizontal gap
   T* x;                // exact fill with free ends: X of the last row
   T* profile;          // Size rows of Matrix(code, Codes_2(j))
   std::uint8_t* moves;  // the moves of the row's cells, one byte each
@@ -39,7 +40,7 @@ struct Rows {
     // Every row one vector longer than Columns (the pair's load reaches
     // index Columns), each on a cache-line boundary.
     const std::size_t row = (columns + w) * sizeof(T) / line * line + line;
-    const std::size_t rows = 7 + std::size_t(in.size);
+    const std::size_t rows = 8 + std::size_t(in.size);
     block_.reset(new (std::align_val_t(line)) std::uint8_t[rows * row + row]());
     std::uint8_t* at = block_.get();
     const auto next = [&] {
@@ -53,6 +54,7 @@ struct Rows {
     y_above = reinterpret_cast<T*>(next());
     e = reinterpret_cast<T*>(next());
     e_length = reinterpret_cast<std::make_unsigned_t<T>*>(next());
+    h_length = reinterpret_cast<std::make_unsigned_t<T>*>(next());
     x = reinterpret_cast<T*>(next());
     profile = reinterpret_cast<T*>(next());
     for (int k = 1; k < in.size; ++k) next();
@@ -161,8 +163,8 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     const T* const profile = rows.profile_of(in.codes_1[i - fr.first1]);
     const T right = T(weighted ? rows::right_boundary<true, true>(fr, i) : 0);
     above[columns] = right;
-    V x_carry, f_carry;  // X and F of the column right of the vector
-    simd::fill(x_carry, right);
+    V x_right, f_carry;  // X of the vector to the right (lane 0: its first column), F of that column
+    simd::fill(x_right, right);
     simd::fill(f_carry, weighted ? right : minus_infinity);
     UV open_carry;  // where the gap of the column right of the vector opens
     simd::fill(open_carry, n - 1);
@@ -171,6 +173,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     UV width_step;
     simd::fill(width_step, W);
     V row_best = lowest;
+    UV long_gaps{};  // some cell with both gap moves and a gap longer than a byte
 
     const auto block = [&](std::size_t at, auto edge) __attribute__((always_inline)) {
       constexpr bool Edge = decltype(edge)::value;
@@ -188,7 +191,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       if constexpr (Local) x = x > zero ? x : zero;
 
       V reach;  // A: X of the column to the right, plus G
-      from_right<1>(reach, x, x_carry);
+      from_right<1>(reach, x, x_right);
       reach += G;
       V f = reach + step_next;
       simd::suffix_max(f, lowest);
@@ -204,7 +207,6 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
 
       std::uint8_t bytes_1[W], bytes_2[W];
       UV horizontal_length, vertical_length;
-      UV long_pair{};
       if constexpr (Fast_Full) {
         V f_right;  // F of the column to the right
         from_right<1>(f_right, f, f_carry);
@@ -225,7 +227,8 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         simd::to_bytes(q_bytes, q);
         std::memcpy(bytes_1, &p_bytes, W);
         std::memcpy(bytes_2, &q_bytes, W);
-        long_pair = (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
+        long_gaps |= (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
+        simd::store(rows.h_length + at, horizontal_length);
         if constexpr (Edge) {
           simd::store(e_length + at, (lane_index >= pad_lanes) ? vertical_length : UV{});
         } else {
@@ -281,41 +284,49 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         } else {
           std::memcpy(plane_h + k, bytes_1 + skip, std::size_t(W) - skip);
           std::memcpy(plane_v + k, bytes_2 + skip, std::size_t(W) - skip);
-          if (simd::any(long_pair)) [[unlikely]] {
-            U h_len[W], v_len[W];
-            simd::store(h_len, horizontal_length);
-            simd::store(v_len, vertical_length);
-            for (int t = W; t-- > int(skip);) {
-              if (long_pair[t]) {
-                const std::int32_t jj = std::int32_t(at + std::size_t(t) - pad);
-                fill::both_gaps(*out.cells, i, jj + fr.first2, base + std::size_t(jj), h_len[t], v_len[t],
-                                moves + pad);
-              }
-            }
-          }
         }
       }
 
-      first_lane(x_carry, x);
+      x_right = x;
       first_lane(f_carry, f);
       column -= width_step;
     };
     for (std::size_t at = columns - W; at > 0; at -= W) block(at, std::false_type());
     block(0, std::true_type());
 
+    if constexpr (Fast_Full) {
+      if (simd::any(long_gaps)) [[unlikely]] {
+        for (std::size_t jj = n; jj-- > 0;) {
+          const std::size_t at = pad + jj;
+          if ((moves[at] & 12) == 12 && (rows.h_length[at] | e_length[at]) > 255) {
+            fill::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[at], e_length[at],
+                            moves + pad);
+          }
+        }
+      }
+    }
     if constexpr (Full) {
       fill::pack_row(flags, base, n, moves + pad, pending);
       if constexpr (Local) {
-        if (simd::largest(row_best) >= local_best) {
-          // Start cells in discovery order: from the end of the row.
-          for (std::size_t jj = n; jj-- > 0;) {
-            const std::int64_t cell = above[pad + jj];
-            if (cell >= local_best) {
-              if (cell > local_best) {
-                local_best = cell;
-                out.starts->list.clear();
-              }
-              out.starts->list.push_back({i, std::int32_t(jj) + fr.first2});
+        // Start cells in discovery order, from the end of the row: a cell
+        // at least the best so far joins the list, one above it restarts
+        // it. What stays of a row is every cell of the row's best, when
+        // that is at least the best so far.
+        const std::int64_t row_top = simd::largest(row_best);
+        if (row_top >= local_best) {
+          if (row_top > local_best) {
+            local_best = row_top;
+            out.starts->list.clear();
+          }
+          V top;
+          simd::fill(top, row_top);
+          for (std::size_t at = columns; at > 0;) {
+            at -= W;
+            V h;
+            simd::load(h, above + at);
+            if (!simd::any(h == top)) continue;
+            for (std::size_t p = at + W; p-- > std::max(at, pad);) {
+              if (above[p] == row_top) out.starts->list.push_back({i, std::int32_t(p - pad) + fr.first2});
             }
           }
         }
@@ -390,8 +401,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t run(const Input& in, Output out) {
 std::int64_t generic_16(const Input& in, Output out) { return run<simd::Lanes<16, std::int16_t>>(in, out); }
 std::int64_t generic_32(const Input& in, Output out) { return run<simd::Lanes<16, std::int32_t>>(in, out); }
 
-#if defined(__x86_64__) || defined(__i386__)
-#define SEQUENCE_ALIGNMENT_X86 1
+#ifdef SEQUENCE_ALIGNMENT_X86
 __attribute__((target("avx2"))) std::int64_t avx2_16(const Input& in, Output out) {
   return run<simd::Lanes<32, std::int16_t>>(in, out);
 }
