@@ -131,6 +131,8 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   simd::fill(one, 1);
   simd::fill(high_byte, std::uint32_t(~0u << 8));
   simd::steps(lane_index, 1, 0);
+  UV width_step;
+  simd::fill(width_step, W);
   simd::fill(pad_lanes, pad);  // the lanes left of the window in the row's first vector
 
   T* below = rows.below;
@@ -169,9 +171,8 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     UV open_carry;  // where the gap of the column right of the vector opens
     simd::fill(open_carry, n - 1);
     UV column;  // the column of each lane
-    simd::steps(column, 1, std::int64_t(columns) - W - std::int64_t(pad));
-    UV width_step;
-    simd::fill(width_step, W);
+    simd::fill(column, std::int64_t(columns) - W - std::int64_t(pad));
+    column += lane;
     V row_best = lowest;
     UV long_gaps{};  // some cell with both gap moves and a gap longer than a byte
 
