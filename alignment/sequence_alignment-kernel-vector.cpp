@@ -125,7 +125,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   simd::steps(step, fr.l, 0);       // t L
   simd::steps(step_next, fr.l, 1);  // (t + 1) L
   simd::fill(lowest, std::numeric_limits<T>::min());
-  UV lane, none, one, high_byte;
+  UV lane, none, one, high_byte;  // lane: t
   simd::steps(lane, 1, 0);
   simd::fill(none, std::numeric_limits<U>::max());
   simd::fill(one, 1);
@@ -170,14 +170,22 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     simd::fill(f_carry, weighted ? right : minus_infinity);
     UV open_carry;  // where the gap of the column right of the vector opens
     simd::fill(open_carry, n - 1);
-    UV column;  // the column of each lane
+    UV column;  // the column of each lane of the next vector ahead
     simd::fill(column, std::int64_t(columns) - W - std::int64_t(pad));
     column += lane;
     V row_best = lowest;
     UV long_gaps{};  // some cell with both gap moves and a gap longer than a byte
 
-    const auto block = [&](std::size_t at, auto edge) __attribute__((always_inline)) {
-      constexpr bool Edge = decltype(edge)::value;
+    // A vector's values up to the horizontal chain, which need no carry
+    // from the vector to the right (its X only), computed a vector ahead.
+    struct Ahead {
+      V v, d, x;
+      V scan;                // max over t' >= t of C(t')
+      UV column;             // the column of each lane
+      UV record;             // where the nearest record of C at or after t is
+      UV vertical_length;    // fast fill
+    };
+    const auto ahead = [&](Ahead& a, std::size_t at, const V& x_right) __attribute__((always_inline)) {
       V h_below, h_pair, matrix_score, e_old;
       simd::load(h_below, below + at);
       simd::load(h_pair, below + at + 1);
@@ -186,18 +194,39 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       V open_from = h_below;
       if constexpr (Exact) simd::load(open_from, y_below + at);
       const V extend = e_old + L, open = open_from + GL;
-      const V v = extend > open ? extend : open;
-      const V d = h_pair + matrix_score;
-      V x = d > v ? d : v;
-      if constexpr (Local) x = x > zero ? x : zero;
+      a.v = extend > open ? extend : open;
+      a.d = h_pair + matrix_score;
+      a.x = a.d > a.v ? a.d : a.v;
+      if constexpr (Local) a.x = a.x > zero ? a.x : zero;
+      if constexpr (Fast_Full) {
+        UV length;
+        simd::load(length, e_length + at);
+        a.vertical_length = (extend < open) ? one : length + one;
+      }
 
-      V reach;  // A: X of the column to the right, plus G
-      from_right<1>(reach, x, x_right);
-      reach += G;
-      V f = reach + step_next;
-      simd::suffix_max(f, lowest);
+      V c;  // C = A + (t + 1) L, A: X of the column to the right, plus G
+      from_right<1>(c, a.x, x_right);
+      c += G + step_next;
+      a.scan = c;
+      simd::suffix_max(a.scan, lowest);
+      if constexpr (Fast_Full) {
+        // A record of C, above every C to its right, is where a gap would
+        // open without the carry; the carry only takes the records it
+        // does not beat, and those are the ones nearest the vector's end.
+        V scan_right;
+        from_right<1>(scan_right, a.scan, lowest);
+        a.column = column;
+        column -= width_step;  // a running vector: the compiler would build column + t lane by lane
+        a.record = (c > scan_right) ? a.column : none;
+        simd::suffix_min(a.record, none);
+      }
+    };
+
+    const auto finish = [&](const Ahead& a, std::size_t at, auto edge) __attribute__((always_inline)) {
+      constexpr bool Edge = decltype(edge)::value;
+      const V &v = a.v, &d = a.d, &x = a.x;
       const V carried = f_carry + width_L;
-      f = (f > carried ? f : carried) - step;
+      const V f = ((a.scan > carried) ? a.scan : carried) - step;
       const V h = f > x ? f : x;
 
       V x_moves = ((d == x) & 2) | ((v == x) & 8);
@@ -207,19 +236,12 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       const V cell_moves = ((f > x) ? zero : x_moves) | ((f >= x) & 4);
 
       std::uint8_t bytes_1[W], bytes_2[W];
-      UV horizontal_length, vertical_length;
       if constexpr (Fast_Full) {
-        V f_right;  // F of the column to the right
-        from_right<1>(f_right, f, f_carry);
-        UV opens_at = (f_right < reach) ? column : none;
-        simd::suffix_min(opens_at, none);
-        opens_at = opens_at < open_carry ? opens_at : open_carry;
-        horizontal_length = opens_at - column + one;
+        const UV opens_at = (a.scan > carried) ? a.record : open_carry;
+        const UV horizontal_length = opens_at - a.column + one;
         first_lane(open_carry, opens_at);
 
-        UV length;
-        simd::load(length, e_length + at);
-        vertical_length = (extend < open) ? one : length + one;
+        const UV& vertical_length = a.vertical_length;
         const V gap_moves = cell_moves & 12;
         const UV p = (gap_moves == 8) ? vertical_length >> 8 : horizontal_length;
         const UV q = ((cell_moves & 8) != 0) ? vertical_length : horizontal_length >> 8;
@@ -287,13 +309,20 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
           std::memcpy(plane_v + k, bytes_2 + skip, std::size_t(W) - skip);
         }
       }
-
-      x_right = x;
       first_lane(f_carry, f);
-      column -= width_step;
     };
-    for (std::size_t at = columns - W; at > 0; at -= W) block(at, std::false_type());
-    block(0, std::true_type());
+
+    // Each vector's chain-free part is computed before the vector to its
+    // right is finished: two vectors' scans for the processor at once.
+    Ahead current;
+    ahead(current, columns - W, x_right);
+    for (std::size_t at = columns - W; at > 0; at -= W) {
+      Ahead next;
+      ahead(next, at - W, current.x);
+      finish(current, at, std::false_type());
+      current = next;
+    }
+    finish(current, 0, std::true_type());
 
     if constexpr (Fast_Full) {
       if (simd::any(long_gaps)) [[unlikely]] {
