@@ -348,16 +348,22 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
             local_best = row_top;
             out.starts->list.clear();
           }
+          // Four vectors a test: a test of a whole vector takes several steps.
           V top;
           simd::fill(top, row_top);
-          for (std::size_t at = columns; at > 0;) {
-            at -= W;
-            V h;
-            simd::load(h, above + at);
-            if (!simd::any(h == top)) continue;
-            for (std::size_t p = at + W; p-- > std::max(at, pad);) {
-              if (above[p] == row_top) out.starts->list.push_back({i, std::int32_t(p - pad) + fr.first2});
+          for (std::size_t end = columns; end > 0;) {
+            const std::size_t at = end >= 4 * W ? end - 4 * W : 0;
+            V h, found = zero;
+            for (std::size_t k = at; k < end; k += W) {
+              simd::load(h, above + k);
+              found |= h == top;
             }
+            if (simd::any(found)) {
+              for (std::size_t p = end; p-- > std::max(at, pad);) {
+                if (above[p] == row_top) out.starts->list.push_back({i, std::int32_t(p - pad) + fr.first2});
+              }
+            }
+            end = at;
           }
         }
       }
