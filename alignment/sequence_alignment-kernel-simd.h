@@ -119,6 +119,22 @@ SEQUENCE_ALIGNMENT_INLINE void suffix_max(V& v, const V& floor) noexcept {
   }
 }
 
+// The same, and At := At of the last of the lanes t to Width - 1 that
+// hold the maximum, in one chain of steps (Beyond: the positions shifted
+// in with Floor).
+template <int S = 1, class V, class P>
+SEQUENCE_ALIGNMENT_INLINE void suffix_max_at(V& v, P& at, const V& floor, const P& beyond) noexcept {
+  if constexpr (S < width_of<V>) {
+    V shifted;
+    P shifted_at;
+    from_right<S>(shifted, v, floor);
+    from_right<S>(shifted_at, at, beyond);
+    at = (shifted >= v) ? shifted_at : at;
+    v = v > shifted ? v : shifted;
+    suffix_max_at<2 * S>(v, at, floor, beyond);
+  }
+}
+
 // Lane t := the minimum of lanes t to Width - 1.
 template <int S = 1, class V>
 SEQUENCE_ALIGNMENT_INLINE void suffix_min(V& v, const V& ceiling) noexcept {

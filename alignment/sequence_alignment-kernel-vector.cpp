@@ -182,7 +182,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       V v, d, x;
       V scan;                // max over t' >= t of C(t')
       UV column;             // the column of each lane
-      UV record;             // where the nearest record of C at or after t is
+      UV record;             // the last column of that maximum
       UV vertical_length;    // fast fill
     };
     const auto ahead = [&](Ahead& a, std::size_t at, const V& x_right) __attribute__((always_inline)) {
@@ -208,17 +208,16 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       from_right<1>(c, a.x, x_right);
       c += G + step_next;
       a.scan = c;
-      simd::suffix_max(a.scan, lowest);
       if constexpr (Fast_Full) {
-        // A record of C, above every C to its right, is where a gap would
-        // open without the carry; the carry only takes the records it
-        // does not beat, and those are the ones nearest the vector's end.
-        V scan_right;
-        from_right<1>(scan_right, a.scan, lowest);
+        // Without the carry, the gap of a cell opens at the last column
+        // of the maximum of C at or after it (a tie extends); the carry
+        // wins only where it is at least that maximum.
         a.column = column;
         column -= width_step;  // a running vector: the compiler would build column + t lane by lane
-        a.record = (c > scan_right) ? a.column : none;
-        simd::suffix_min(a.record, none);
+        a.record = a.column;
+        simd::suffix_max_at(a.scan, a.record, lowest, none);
+      } else {
+        simd::suffix_max(a.scan, lowest);
       }
     };
 
