@@ -135,23 +135,13 @@ SEQUENCE_ALIGNMENT_INLINE void suffix_max_at(V& v, P& at, const V& floor, const 
   }
 }
 
-// Lane t := the minimum of lanes t to Width - 1.
-template <int S = 1, class V>
-SEQUENCE_ALIGNMENT_INLINE void suffix_min(V& v, const V& ceiling) noexcept {
-  if constexpr (S < width_of<V>) {
-    V shifted;
-    from_right<S>(shifted, v, ceiling);
-    v = v < shifted ? v : shifted;
-    suffix_min<2 * S>(v, ceiling);
-  }
-}
-
 // The low byte of each lane. From 32-bit lanes by way of 16 bits: the
 // compiler expands the direct conversion lane by lane.
 template <class B, class V>
 SEQUENCE_ALIGNMENT_INLINE void to_bytes(B& out, const V& v) noexcept {
   if constexpr (sizeof(v[0]) == 4) {
-    const typename detail::Halves<sizeof(V) / 2>::type halves = __builtin_convertvector(v, typename detail::Halves<sizeof(V) / 2>::type);
+    using Halves = typename detail::Halves<sizeof(V) / 2>::type;
+    const Halves halves = __builtin_convertvector(v, Halves);
     out = __builtin_convertvector(halves, B);
   } else {
     out = __builtin_convertvector(v, B);
