@@ -325,12 +325,30 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
 
     if constexpr (Fast_Full) {
       if (simd::any(long_gaps)) [[unlikely]] {
-        for (std::size_t jj = n; jj-- > 0;) {
-          const std::size_t at = pad + jj;
-          if ((moves[at] & 12) == 12 && (rows.h_length[at] | e_length[at]) > 255) {
-            fill::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[at], e_length[at],
-                            moves + pad);
+        // Such cells are few, but many rows of a global call have one:
+        // four vectors a test, from the end of the row.
+        for (std::size_t end = columns; end > 0;) {
+          const std::size_t at = end >= 4 * W ? end - 4 * W : 0;
+          UV found{};
+          for (std::size_t k = at; k < end; k += W) {
+            B cell_moves;
+            UV horizontal_length, vertical_length;
+            simd::load(cell_moves, moves + k);
+            simd::load(horizontal_length, rows.h_length + k);
+            simd::load(vertical_length, e_length + k);
+            const UV gap_moves = __builtin_convertvector(cell_moves, UV) & 12;
+            found |= (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
           }
+          if (simd::any(found)) {
+            for (std::size_t p = end; p-- > std::max(at, pad);) {
+              if ((moves[p] & 12) == 12 && (rows.h_length[p] | e_length[p]) > 255) {
+                const std::size_t jj = p - pad;
+                fill::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[p],
+                                e_length[p], moves + pad);
+              }
+            }
+          }
+          end = at;
         }
       }
     }
