@@ -132,8 +132,13 @@ void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, See
   const Filled expected = reference_fill(p, fr);
   const std::int64_t expected_quality = score::pass_of_method<A, std::int64_t>(p, fr);
   const std::size_t n = fr.cells();
+  // The side table holds cells with both gap moves only; the traceback
+  // reads it for no other.
+  std::vector<std::size_t> both_gaps;
   std::size_t aside = 0;
   for (std::size_t k = 0; k < n && !fr.exact(); ++k) {
+    if ((expected.cells->flags(k) & 12) != 12) continue;
+    both_gaps.push_back(k);
     aside += expected.cells->aside_length(k, true) != 0 || expected.cells->aside_length(k, false) != 0;
   }
   if (seen) {
@@ -152,7 +157,7 @@ void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, See
     } else {
       EXPECT_EQ(first_difference("plane P", actual.cells->plane_h(), expected.cells->plane_h(), n, fr), "");
       EXPECT_EQ(first_difference("plane Q", actual.cells->plane_v(), expected.cells->plane_v(), n, fr), "");
-      for (std::size_t k = 0; k < n; ++k) {
+      for (const std::size_t k : both_gaps) {
         ASSERT_EQ(a.aside_length(k, true), e.aside_length(k, true)) << "cell " << k;
         ASSERT_EQ(a.aside_length(k, false), e.aside_length(k, false)) << "cell " << k;
       }
@@ -257,7 +262,7 @@ TEST(VectorFill, GapsLongerThanAByte) {
   std::mt19937 random(23);
   Seen seen;
   for (const Weights w : {Weights{-3, 0}, Weights{-40, -1}, Weights{0, 0}, Weights{-1, 0}}) {
-    for (const auto& [len1, len2] : {std::pair{30, 700}, std::pair{700, 30}, std::pair{400, 401}}) {
+    for (const auto& [len1, len2] : {std::pair{30, 600}, std::pair{600, 30}, std::pair{300, 301}}) {
       SCOPED_TRACE(std::to_string(len1) + " x " + std::to_string(len2) + ", G " + std::to_string(w.gap) + ", L " +
                    std::to_string(w.gap_length));
       Couple<Nucleic> c = random_couple<Nucleic>(random, len1, len2, w);
