@@ -93,16 +93,22 @@ struct Output {
 //
 // is for lane t of a vector of columns Lo .. Lo + Width - 1
 //
-//   F(Lo + t) = max(max over t' >= t of C(t'), F(Lo + Width) + Width L) - t L,
-//   C(t') = A(Lo + t') + (t' + 1) L,
+//   F(Lo + t) = max(S(t), F(Lo + Width) + Width L) - t L,
+//   S(t) = max over t' >= t of C(t'),   C(t') = A(Lo + t') + (t' + 1) L,
 //
 // a suffix maximum across the vector and the carry from the vector to its
 // right (F beyond the last column is the boundary's, so the row's last
 // cell takes max(F beyond, A) + L as the scalar chain does). A cell opens
-// its horizontal gap where F(j+1) < A(j) (a tie extends); its gap opens at
-// the nearest such cell at or after it (a suffix minimum of positions,
-// with the carry, the row's last cell when none), which gives the gap's
-// length for the planes.
+// its horizontal gap where F(j+1) < A(j) (a tie extends), that is where
+// C(t) is above S(t+1) and the carry: the gap of a cell opens at the last
+// column of the maximum S(t) when S(t) is above the carry, and where the
+// gap of the column right of the vector opens otherwise (the row's last
+// cell when none). One scan carries the maximum and its last column; the
+// gap's length goes to the planes.
+//
+// Only a few steps a vector wait for the carry, so each vector's scan is
+// started before the vector to its right is finished: the processor has
+// two vectors' chains of steps to interleave.
 template <class Lanes, bool Local, bool Exact, bool Full>
 SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes::value_type>& rows, Output out) {
   using T = typename Lanes::value_type;
@@ -117,7 +123,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   const std::size_t n = std::size_t(fr.len2), columns = rows.columns, pad = rows.pad;
   const T minus_infinity = sizeof(T) == 2 ? detail::minus_infinity_16(fr.l) : T(detail::minus_infinity_32);
 
-  V L, G, GL, width_L, step, step_next, lowest, zero{}, lane_index, pad_lanes;
+  V L, G, GL, width_L, step, step_next, lowest, zero{};
   simd::fill(L, fr.l);
   simd::fill(G, fr.g);
   simd::fill(GL, std::int64_t(fr.g) + fr.l);
@@ -125,15 +131,13 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   simd::steps(step, fr.l, 0);       // t L
   simd::steps(step_next, fr.l, 1);  // (t + 1) L
   simd::fill(lowest, std::numeric_limits<T>::min());
-  UV lane, none, one, high_byte;  // lane: t
-  simd::steps(lane, 1, 0);
+  UV lane, none, one, high_byte, width_step, pad_lanes;
+  simd::steps(lane, 1, 0);  // t
   simd::fill(none, std::numeric_limits<U>::max());
   simd::fill(one, 1);
   simd::fill(high_byte, std::uint32_t(~0u << 8));
-  simd::steps(lane_index, 1, 0);
-  UV width_step;
   simd::fill(width_step, W);
-  simd::fill(pad_lanes, pad);  // the lanes left of the window in the row's first vector
+  simd::fill(pad_lanes, pad);  // lane < Pad: left of the window, in the row's first vector
 
   T* below = rows.below;
   T* above = rows.above;
@@ -165,12 +169,12 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     const T* const profile = rows.profile_of(in.codes_1[i - fr.first1]);
     const T right = T(weighted ? rows::right_boundary<true, true>(fr, i) : 0);
     above[columns] = right;
-    V x_right, f_carry;  // X of the vector to the right (lane 0: its first column), F of that column
-    simd::fill(x_right, right);
+    V x_beyond, f_carry;  // X beyond the last column; F of the column right of the vector, every lane
+    simd::fill(x_beyond, right);
     simd::fill(f_carry, weighted ? right : minus_infinity);
-    UV open_carry;  // where the gap of the column right of the vector opens
+    UV open_carry;  // where the gap of the column right of the vector opens, every lane
     simd::fill(open_carry, n - 1);
-    UV column;  // the column of each lane of the next vector ahead
+    UV column;  // the column of each lane of the next vector to start
     simd::fill(column, std::int64_t(columns) - W - std::int64_t(pad));
     column += lane;
     V row_best = lowest;
@@ -186,6 +190,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       UV vertical_length;    // fast fill
     };
     const auto ahead = [&](Ahead& a, std::size_t at, const V& x_right) __attribute__((always_inline)) {
+      // X_Right: X of the vector to the right, lane 0 its first column.
       V h_below, h_pair, matrix_score, e_old;
       simd::load(h_below, below + at);
       simd::load(h_pair, below + at + 1);
@@ -252,7 +257,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         long_gaps |= (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
         simd::store(rows.h_length + at, horizontal_length);
         if constexpr (Edge) {
-          simd::store(e_length + at, (lane_index >= pad_lanes) ? vertical_length : UV{});
+          simd::store(e_length + at, (lane >= pad_lanes) ? vertical_length : UV{});
         } else {
           simd::store(e_length + at, vertical_length);
         }
@@ -279,9 +284,9 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
 
       // The row's values; the lanes left of the window stay 0.
       if constexpr (Edge) {
-        simd::store(above + at, (lane_index >= pad_lanes) ? h : zero);
-        simd::store(e + at, (lane_index >= pad_lanes) ? v : zero);
-        if constexpr (Exact) simd::store(y_above + at, (lane_index >= pad_lanes) ? y_value : zero);
+        simd::store(above + at, (lane >= pad_lanes) ? h : zero);
+        simd::store(e + at, (lane >= pad_lanes) ? v : zero);
+        if constexpr (Exact) simd::store(y_above + at, (lane >= pad_lanes) ? y_value : zero);
       } else {
         simd::store(above + at, h);
         simd::store(e + at, v);
@@ -292,7 +297,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       }
       if constexpr (Local) {
         V h_window = h;
-        if constexpr (Edge) h_window = (lane_index >= pad_lanes) ? h : lowest;
+        if constexpr (Edge) h_window = (lane >= pad_lanes) ? h : lowest;
         V& best_so_far = Full ? row_best : pass_best;
         best_so_far = h_window > best_so_far ? h_window : best_so_far;
       }
@@ -314,7 +319,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     // Each vector's chain-free part is computed before the vector to its
     // right is finished: two vectors' scans for the processor at once.
     Ahead current;
-    ahead(current, columns - W, x_right);
+    ahead(current, columns - W, x_beyond);
     for (std::size_t at = columns - W; at > 0; at -= W) {
       Ahead next;
       ahead(next, at - W, current.x);
