@@ -21,8 +21,8 @@ namespace sequence_alignment::kernel::vector {
 enum class Instruction_Set : std::uint8_t { GENERIC, AVX2, AVX512BW };
 
 // How a pass runs: the vector size by the instruction set, and 16 or 32
-// bits a lane. The set must be one this processor runs, and the width one
-// that lane_bits allows or a wider one.
+// bits a lane. The set must be one this processor runs; 16-bit lanes need
+// scores_fit_16_bits, 32-bit lanes scores_fit_32_bit_lanes.
 struct Choice {
   Instruction_Set set;
   int lane_bits;
