@@ -76,8 +76,8 @@ struct Alphabet_Input {
   Input input;
 
   Alphabet_Input(const Problem<A>& p, const Frame& fr) noexcept {
-    for (int a = 0; a < A::size; ++a) {
-      for (int b = 0; b < A::size; ++b) matrix[std::size_t(a * A::size + b)] = (*p.matrix)[std::size_t(a)][std::size_t(b)];
+    for (std::size_t a = 0; a < std::size_t(A::size); ++a) {
+      for (std::size_t b = 0; b < std::size_t(A::size); ++b) matrix[a * A::size + b] = (*p.matrix)[a][b];
     }
     static_assert(sizeof(typename A::code_type) == 1);
     input = {&fr, reinterpret_cast<const std::uint8_t*>(p.codes_1.codes),
