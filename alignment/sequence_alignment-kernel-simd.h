@@ -18,7 +18,7 @@
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
+#include <emmintrin.h>
 #define SEQUENCE_ALIGNMENT_X86 1
 #endif
 
