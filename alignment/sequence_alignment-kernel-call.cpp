@@ -11,18 +11,17 @@
 #include "sequence_alignment-kernel-paths.h"
 #include "sequence_alignment-kernel-score.h"
 #include "sequence_alignment-kernel-traceback.h"
+#include "sequence_alignment-kernel-vector.h"
 
 namespace sequence_alignment::kernel::call {
 
 namespace {
 
 template <class A, class S, bool Global, bool Weighted>
-void fill_cells(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
+void scalar_fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
   if (cells.frame().exact()) {
-    cells.allocate_gap_states();
     exact::fill<A, S, Global, Weighted>(p, cells, starts);
   } else {
-    cells.allocate_planes();
     fill::fill<A, S, Global, Weighted>(p, cells, starts);
   }
 }
@@ -30,11 +29,30 @@ void fill_cells(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& st
 template <class A, class S>
 void fill_by_method(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
   if (!p.global) {
-    fill_cells<A, S, false, false>(p, cells, starts);
+    scalar_fill<A, S, false, false>(p, cells, starts);
   } else if (p.end_weight) {
-    fill_cells<A, S, true, true>(p, cells, starts);
+    scalar_fill<A, S, true, true>(p, cells, starts);
   } else {
-    fill_cells<A, S, true, false>(p, cells, starts);
+    scalar_fill<A, S, true, false>(p, cells, starts);
+  }
+}
+
+// In vector lanes when their width keeps the values exact, else in 32 or
+// 64 bits one cell at a time.
+template <class A>
+void fill_cells(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
+  const Frame& frame = cells.frame();
+  if (frame.exact()) {
+    cells.allocate_gap_states();
+  } else {
+    cells.allocate_planes();
+  }
+  if (const int bits = vector::lane_bits(*p.matrix, frame)) {
+    vector::fill(p, cells, starts, {vector::widest(), bits});
+  } else if (detail::scores_fit_32_bits(*p.matrix, frame.len1, frame.len2, frame.g, frame.l)) {
+    fill_by_method<A, std::int32_t>(p, cells, starts);
+  } else {
+    fill_by_method<A, std::int64_t>(p, cells, starts);
   }
 }
 
@@ -52,11 +70,7 @@ alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& p
 
   cells::Cells cells(frame);
   cells::Start_Cells starts;
-  if (detail::scores_fit_32_bits(*problem.matrix, frame.len1, frame.len2, frame.g, frame.l)) {
-    fill_by_method<A, std::int32_t>(problem, cells, starts);
-  } else {
-    fill_by_method<A, std::int64_t>(problem, cells, starts);
-  }
+  fill_cells(problem, cells, starts);
 
   paths::Keeper keeper(settings.optimize);
   const traceback::Tracer tracer(cells, starts.quality, context);
@@ -68,6 +82,12 @@ alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& p
 
 template <class A>
 std::int32_t Compute_Quality(const Problem<A>& problem) {
+  const Frame frame(problem);
+  if (frame.len1 > 0 && frame.len2 > 0) {
+    if (const int bits = vector::lane_bits(*problem.matrix, frame)) {
+      return detail::to_score(vector::quality(problem, frame, {vector::widest(), bits}));
+    }
+  }
   return detail::to_score(score::quality<A>(problem));
 }
 

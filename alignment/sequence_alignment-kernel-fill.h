@@ -20,6 +20,25 @@ inline void pack_pairs(std::uint8_t* __restrict out, const std::uint8_t* __restr
   for (std::size_t b = 0; b < pairs; ++b) out[b] = std::uint8_t(moves[2 * b] | moves[2 * b + 1] << 4);
 }
 
+// The moves of the N cells of a row from cell Base, two cells a byte, the
+// odd cell in the high half; a row may begin or end in the middle of a
+// byte. Pending holds the high half of a byte whose low half is the next
+// row's (rows are filled from the last).
+inline void pack_row(std::uint8_t* flags, std::size_t base, std::size_t n, const std::uint8_t* moves,
+                     std::uint8_t& pending) noexcept {
+  std::size_t rest = n;
+  if (((base + n - 1) & 1) == 0) {
+    flags[(base + n - 1) >> 1] = std::uint8_t(pending | moves[n - 1]);
+    --rest;
+  }
+  const std::size_t odd = base & 1;  // cell 0 is a high half, alone in this row
+  pack_pairs(flags + ((base + odd) >> 1), moves + odd, (rest - odd) / 2);
+  if (odd) {
+    pending = std::uint8_t(moves[0] << 4);
+    flags[base >> 1] = pending;  // readable by the long-gap rules of the next row
+  }
+}
+
 // Flags and gap lengths of a block of a row, each cell on its own (see the
 // table above fill). F_Len comes as the column index (First for the first
 // cell) where each horizontal gap opens and leaves as the gap's length.
@@ -222,19 +241,7 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
       hi = lo;
     }
 
-    // Two cells a byte, the odd cell in the high half; a row may begin or
-    // end in the middle of a byte.
-    std::size_t rest = n;
-    if (((base + n - 1) & 1) == 0) {
-      flags[(base + n - 1) >> 1] = std::uint8_t(pending | moves_out[n - 1]);
-      --rest;
-    }
-    const std::size_t odd = base & 1;  // cell 0 is a high half, alone in this row
-    pack_pairs(flags + ((base + odd) >> 1), moves_out + odd, (rest - odd) / 2);
-    if (odd) {
-      pending = std::uint8_t(moves_out[0] << 4);
-      flags[base >> 1] = pending;  // readable by the long-gap rules of the next row
-    }
+    pack_row(flags, base, n, moves_out, pending);
 
     if constexpr (!Global) {
       for (std::size_t r = 0; r < row_count; ++r) starts.list.push_back({i, row_starts[r]});

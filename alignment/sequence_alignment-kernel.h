@@ -11,11 +11,16 @@
 //   sequence_alignment-kernel-traceback   tracing paths, and which are traced
 //   sequence_alignment-kernel-paths       keeping paths, and their statistics
 //   sequence_alignment-kernel-score       the score-only pass
+//   sequence_alignment-kernel-vector      the fills and the score-only pass, a row's columns in vector lanes
+//   sequence_alignment-kernel-simd        the vector layer: lanes, lane shifts, suffix scans
 //   sequence_alignment-kernel-lanes       the score-only pass, several couples at once
 //
 // The local and the global method differ in a few marked branches of the
-// same templates. Scores are computed in 32 bits when a bound on the weights
-// proves it exact and in 64 bits otherwise; the final score must fit 32 bits.
+// same templates. The scalar passes (fill, exact, score) are the reference;
+// the vector passes write the same bytes in 16-bit lanes when a bound on the
+// weights proves every value fits, else in 32-bit lanes; beyond those the
+// scalar passes run in 32 bits when a bound proves it exact and in 64 bits
+// otherwise; the final score must fit 32 bits.
 #pragma once
 
 #include <algorithm>

@@ -117,6 +117,43 @@ void Global_DNA_Quality(benchmark::State& state) {
   count_cells(state, std::int64_t(n) * n);
 }
 
+// The exact fill: gaps that cost nothing, or openings that reward.
+void Local_Protein_Exact(benchmark::State& state) {
+  const int n = int(state.range(0));
+  const auto [a, b] = couple<Amino_Acid>(n, 20, 1);
+  const auto matrix = utils::Default_Protein_Matrix();
+  for (auto _ : state) {
+    auto results = local::Compute_Local_Alignments_Protein(window(a), window(b), matrix, 100, -90, 0, 0,
+                                                           Backward_Mode::DVH, Building_Mode::ONE,
+                                                           Optimize_Mode::NO, -1);
+    benchmark::DoNotOptimize(results);
+  }
+  count_cells(state, std::int64_t(n) * n);
+}
+
+void Global_DNA_Exact(benchmark::State& state) {
+  const int n = int(state.range(0));
+  const auto [a, b] = couple<Nucleotide>(n, 4, 4);
+  const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
+  for (auto _ : state) {
+    auto results = global::Compute_Global_Alignments_Nucleic(window(a), window(b), matrix, 100, -90, 5, -3,
+                                                             Backward_Mode::DVH, Building_Mode::ONE,
+                                                             Optimize_Mode::NO, true, -1);
+    benchmark::DoNotOptimize(results);
+  }
+  count_cells(state, std::int64_t(n) * n);
+}
+
+void Global_DNA_Exact_Quality(benchmark::State& state) {
+  const int n = int(state.range(0));
+  const auto [a, b] = couple<Nucleotide>(n, 4, 4);
+  const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(global::Global_Quality_Nucleic(window(a), window(b), matrix, 5, -3, true));
+  }
+  count_cells(state, std::int64_t(n) * n);
+}
+
 }  // namespace
 
 BENCHMARK(Local_Protein)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -125,3 +162,6 @@ BENCHMARK(Local_DNA)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Local_Protein_Quality)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA_Quality)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Local_Protein_Exact)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Global_DNA_Exact)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Global_DNA_Exact_Quality)->Arg(3000)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,382 @@
+// The vector passes against the scalar passes, cell by cell: the flag
+// bytes, both gap-length planes or the gap-state bytes, the side table of
+// long gaps, the start cells and the score, at every lane width and every
+// instruction set this processor runs.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sequence_alignment-kernel-call.h"
+#include "sequence_alignment-kernel-cells.h"
+#include "sequence_alignment-kernel-exact.h"
+#include "sequence_alignment-kernel-fill.h"
+#include "sequence_alignment-kernel-score.h"
+#include "sequence_alignment-kernel-vector.h"
+
+using namespace sequence_alignment;
+using namespace sequence_alignment::kernel;
+
+namespace {
+
+const vector::Instruction_Set all_sets[] = {vector::Instruction_Set::GENERIC, vector::Instruction_Set::AVX2,
+                                            vector::Instruction_Set::AVX512BW};
+
+std::string name(vector::Choice c) {
+  const char* set = c.set == vector::Instruction_Set::GENERIC ? "generic"
+                    : c.set == vector::Instruction_Set::AVX2  ? "AVX2"
+                                                              : "AVX-512BW";
+  return std::string(set) + " " + std::to_string(c.lane_bits) + "-bit";
+}
+
+// Every pass this processor can run a call at.
+template <class Matrix>
+std::vector<vector::Choice> choices(const Matrix& matrix, const Frame& fr) {
+  std::vector<vector::Choice> all;
+  for (vector::Instruction_Set set : all_sets) {
+    if (!vector::runs(set)) continue;
+    if (detail::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) all.push_back({set, 16});
+    if (vector::scores_fit_32_bit_lanes(matrix, fr)) all.push_back({set, 32});
+  }
+  return all;
+}
+
+template <class A>
+struct Couple {
+  std::vector<typename A::code_type> codes_1, codes_2;
+  std::int32_t first_1 = 1, first_2 = 1;
+  typename A::matrix_type matrix{};
+  std::int32_t gap = -5, gap_length = -2;
+
+  Problem<A> problem(bool global, bool end_weight) const {
+    return {{codes_1.data(), first_1, first_1 + std::int32_t(codes_1.size()) - 1},
+            {codes_2.data(), first_2, first_2 + std::int32_t(codes_2.size()) - 1},
+            &matrix,
+            gap,
+            gap_length,
+            global,
+            end_weight};
+  }
+};
+
+struct Filled {
+  std::unique_ptr<cells::Cells> cells;
+  cells::Start_Cells starts;
+};
+
+Filled empty_cells(const Frame& fr) {
+  Filled f{std::make_unique<cells::Cells>(fr), {}};
+  if (fr.exact()) {
+    f.cells->allocate_gap_states();
+  } else {
+    f.cells->allocate_planes();
+  }
+  return f;
+}
+
+// The scalar fill in 64 bits: the reference.
+template <class A, bool Global, bool Weighted>
+void scalar_fill(const Problem<A>& p, Filled& f) {
+  if (f.cells->frame().exact()) {
+    exact::fill<A, std::int64_t, Global, Weighted>(p, *f.cells, f.starts);
+  } else {
+    fill::fill<A, std::int64_t, Global, Weighted>(p, *f.cells, f.starts);
+  }
+}
+
+template <class A>
+Filled reference_fill(const Problem<A>& p, const Frame& fr) {
+  Filled f = empty_cells(fr);
+  if (!p.global) {
+    scalar_fill<A, false, false>(p, f);
+  } else if (p.end_weight) {
+    scalar_fill<A, true, true>(p, f);
+  } else {
+    scalar_fill<A, true, false>(p, f);
+  }
+  return f;
+}
+
+// The first difference of two byte arrays of Cells_A_Byte cells a byte,
+// or "".
+std::string first_difference(const char* what, const std::uint8_t* a, const std::uint8_t* b, std::size_t n,
+                             const Frame& fr, std::size_t cells_a_byte = 1) {
+  for (std::size_t k = 0; k < n; ++k) {
+    if (a[k] != b[k]) {
+      return std::string(what) + " byte " + std::to_string(k) + " (row " +
+             std::to_string(k * cells_a_byte / std::size_t(fr.len2)) + "): " + std::to_string(a[k]) + " expected " +
+             std::to_string(b[k]);
+    }
+  }
+  return "";
+}
+
+std::string positions(const cells::Start_Cells& s) {
+  std::string text = s.every_cell ? "every cell" : "";
+  for (const Cell_Position& c : s.list) text += " (" + std::to_string(c.I) + "," + std::to_string(c.J) + ")";
+  return text + " Q" + std::to_string(s.quality);
+}
+
+struct Seen {
+  int calls = 0, side_table = 0;
+};
+
+// Every pass of every width against the scalar fill and the scalar
+// score-only pass.
+template <class A>
+void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, Seen* seen = nullptr) {
+  const Problem<A> p = c.problem(global, end_weight);
+  const Frame fr(p);
+  Filled expected = reference_fill(p, fr);
+  const std::int64_t expected_quality = score::pass_of_method<A, std::int64_t>(p, fr);
+  const std::size_t n = fr.cells();
+  // The side table holds cells with both gap moves only; the traceback
+  // reads it for no other.
+  std::vector<std::size_t> both_gaps;
+  std::size_t aside = 0;
+  for (std::size_t k = 0; k < n && !fr.exact(); ++k) {
+    if ((expected.cells->flags(k) & 12) != 12) continue;
+    both_gaps.push_back(k);
+    aside += expected.cells->aside_length(k, true) != 0 || expected.cells->aside_length(k, false) != 0;
+  }
+  if (seen) {
+    seen->side_table += aside > 0;
+  }
+  for (const vector::Choice choice : choices(c.matrix, fr)) {
+    SCOPED_TRACE(name(choice));
+    if (seen) ++seen->calls;
+    Filled actual = empty_cells(fr);
+    vector::fill(p, *actual.cells, actual.starts, choice);
+    cells::Cells& a = *actual.cells;
+    cells::Cells& e = *expected.cells;
+    EXPECT_EQ(first_difference("flag", a.flag_bytes(), e.flag_bytes(), (n + 1) / 2, fr, 2), "");
+    if (fr.exact()) {
+      EXPECT_EQ(first_difference("gap state", a.gap_states(), e.gap_states(), n, fr), "");
+    } else {
+      EXPECT_EQ(first_difference("plane P", a.plane_h(), e.plane_h(), n, fr), "");
+      EXPECT_EQ(first_difference("plane Q", a.plane_v(), e.plane_v(), n, fr), "");
+      for (const std::size_t k : both_gaps) {
+        ASSERT_EQ(a.aside_length(k, true), e.aside_length(k, true)) << "cell " << k;
+        ASSERT_EQ(a.aside_length(k, false), e.aside_length(k, false)) << "cell " << k;
+      }
+    }
+    EXPECT_EQ(positions(actual.starts), positions(expected.starts));
+    EXPECT_EQ(vector::quality(p, fr, choice), expected_quality);
+  }
+}
+
+template <class A>
+void expect_same_as_scalar_all_methods(const Couple<A>& c, Seen* seen = nullptr) {
+  for (int method = 0; method < 3; ++method) {
+    SCOPED_TRACE(method == 0 ? "local" : method == 1 ? "global, weighted ends" : "global, free ends");
+    expect_same_as_scalar(c, method > 0, method == 1, seen);
+  }
+}
+
+// Gap weights of every class: ordinary, gaps or lengths that cost nothing,
+// and rewarding openings or lengths.
+struct Weights {
+  std::int32_t gap, gap_length;
+};
+const Weights weight_classes[] = {{-5, -2}, {-11, -1}, {0, -2}, {-4, 0}, {0, 0},
+                                  {3, -2},  {-3, 1},   {2, 0},  {0, 1},  {1, 1}};
+
+template <class A>
+typename A::code_type random_code(std::mt19937& random, int codes_used) {
+  return typename A::code_type(std::uniform_int_distribution<int>(0, codes_used - 1)(random));
+}
+
+// A random window and a relative of it (changes, insertions, deletions),
+// over few codes and a matrix of few values: ties everywhere.
+template <class A>
+Couple<A> random_couple(std::mt19937& random, std::int32_t len1, std::int32_t len2, Weights w) {
+  Couple<A> c;
+  const int codes_used = std::uniform_int_distribution<int>(0, 1)(random) ? 4 : A::size;
+  for (std::int32_t k = 0; k < len1; ++k) c.codes_1.push_back(random_code<A>(random, codes_used));
+  std::uniform_int_distribution<int> event(0, 9);
+  for (std::size_t k = 0; std::int32_t(c.codes_2.size()) < len2; ++k) {
+    const int e = event(random);
+    if (k >= c.codes_1.size() || e == 0) {
+      c.codes_2.push_back(random_code<A>(random, codes_used));
+    } else if (e > 2) {
+      c.codes_2.push_back(c.codes_1[k]);
+    }
+  }
+  c.first_1 = std::uniform_int_distribution<int>(-5, 30)(random);
+  c.first_2 = std::uniform_int_distribution<int>(-5, 30)(random);
+  const int low = std::uniform_int_distribution<int>(-6, 0)(random);
+  const int high = std::uniform_int_distribution<int>(-1, 6)(random);
+  std::uniform_int_distribution<int> value(low, std::max(low, high));
+  for (auto& row : c.matrix) {
+    for (auto& v : row) v = value(random);
+  }
+  c.gap = w.gap;
+  c.gap_length = w.gap_length;
+  return c;
+}
+
+// Window lengths around every vector width: 1, 2, W - 1, W, W + 1 for W of
+// 4, 8, 16 and 32 lanes, odd and even (rows then start in the middle of a
+// flag byte).
+const std::int32_t edge_lengths[] = {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65};
+
+template <class A>
+void check_random_couples(std::uint32_t seed) {
+  std::mt19937 random(seed);
+  for (const Weights w : weight_classes) {
+    SCOPED_TRACE("G " + std::to_string(w.gap) + ", L " + std::to_string(w.gap_length));
+    for (const std::int32_t len2 : edge_lengths) {
+      const std::int32_t len1 = std::uniform_int_distribution<int>(1, 12)(random);
+      SCOPED_TRACE(std::to_string(len1) + " x " + std::to_string(len2));
+      expect_same_as_scalar_all_methods(random_couple<A>(random, len1, len2, w));
+    }
+    for (int trial = 0; trial < 6; ++trial) {
+      const std::int32_t len1 = std::uniform_int_distribution<int>(1, 80)(random);
+      const std::int32_t len2 = std::uniform_int_distribution<int>(1, 150)(random);
+      SCOPED_TRACE(std::to_string(len1) + " x " + std::to_string(len2));
+      expect_same_as_scalar_all_methods(random_couple<A>(random, len1, len2, w));
+    }
+  }
+}
+
+}  // namespace
+
+TEST(VectorFill, NucleicCouplesLikeTheScalarFill) { check_random_couples<Nucleic>(21); }
+
+TEST(VectorFill, ProteinCouplesLikeTheScalarFill) { check_random_couples<Protein>(22); }
+
+TEST(VectorFill, TheDefaultChoiceIsThisProcessorsWidest) {
+  EXPECT_TRUE(vector::runs(vector::widest()));
+  for (vector::Instruction_Set set : all_sets) {
+    if (vector::runs(set)) {
+      EXPECT_GE(int(vector::widest()), int(set));
+    }
+  }
+}
+
+// Gaps longer than a byte: long windows with cheap lengths, so that gaps of
+// hundreds of residues run beside other moves (continuation offsets) and
+// some find no cell with the gap alone within 255 (the side table).
+TEST(VectorFill, GapsLongerThanAByte) {
+  std::mt19937 random(23);
+  Seen seen;
+  for (const Weights w : {Weights{-3, 0}, Weights{-40, -1}, Weights{0, 0}, Weights{-1, 0}}) {
+    for (const auto& [len1, len2] : {std::pair{30, 600}, std::pair{600, 30}, std::pair{300, 301}}) {
+      SCOPED_TRACE(std::to_string(len1) + " x " + std::to_string(len2) + ", G " + std::to_string(w.gap) + ", L " +
+                   std::to_string(w.gap_length));
+      Couple<Nucleic> c = random_couple<Nucleic>(random, len1, len2, w);
+      // Equal pairs everywhere: every path of the same gaps ties.
+      for (auto& row : c.matrix) {
+        for (auto& v : row) v = -1;
+      }
+      expect_same_as_scalar_all_methods(c, &seen);
+      expect_same_as_scalar_all_methods(random_couple<Nucleic>(random, len1, len2, w), &seen);
+    }
+  }
+  EXPECT_GT(seen.calls, 0);
+  EXPECT_GT(seen.side_table, 0) << "no call kept a long gap aside";
+}
+
+namespace {
+
+// Identical windows under a matrix of Match on the diagonal and -Match
+// elsewhere: the best score is Len Match, near the top of the bound.
+template <class A>
+Couple<A> identical(std::int32_t length, std::int32_t match, Weights w) {
+  std::mt19937 random{std::uint32_t(length)};
+  Couple<A> c;
+  for (std::int32_t k = 0; k < length; ++k) c.codes_1.push_back(random_code<A>(random, 4));
+  c.codes_2 = c.codes_1;
+  for (int a = 0; a < A::size; ++a) {
+    for (int b = 0; b < A::size; ++b) c.matrix[std::size_t(a)][std::size_t(b)] = a == b ? match : -match;
+  }
+  c.gap = w.gap;
+  c.gap_length = w.gap_length;
+  return c;
+}
+
+// Windows with nothing in common under a steep gap length: the all-gap
+// path, near the bottom of the bound, is a global call's best.
+template <class A>
+Couple<A> unrelated(std::int32_t length, std::int32_t mismatch, std::int32_t gap_length) {
+  Couple<A> c;
+  c.codes_1.assign(std::size_t(length), typename A::code_type(0));
+  c.codes_2.assign(std::size_t(length) + 3, typename A::code_type(1));
+  for (auto& row : c.matrix) {
+    for (auto& v : row) v = -mismatch;
+  }
+  c.gap = -7;
+  c.gap_length = gap_length;
+  return c;
+}
+
+// The largest K from 1 for which Fits(K) holds, Fits(K + 1) not.
+std::int32_t last_that_fits(const std::function<bool(std::int32_t)>& fits) {
+  std::int32_t low = 1, high = 2;
+  while (fits(high)) high *= 2;
+  while (high - low > 1) {
+    const std::int32_t mid = low + (high - low) / 2;
+    (fits(mid) ? low : high) = mid;
+  }
+  return low;
+}
+
+template <class A>
+int bits_of(const Couple<A>& c, bool global) {
+  const Problem<A> p = c.problem(global, true);
+  return vector::lane_bits(c.matrix, Frame(p));
+}
+
+}  // namespace
+
+// Weights chosen so that a call just fits 16-bit lanes, and just does not
+// (then it runs in 32-bit lanes): top and bottom of the bound.
+TEST(VectorFill, EdgesOfThe16BitBound) {
+  for (const bool global : {false, true}) {
+    const auto top = [&](std::int32_t match) { return identical<Nucleic>(150, match, {-10, -2}); };
+    const std::int32_t match = last_that_fits([&](std::int32_t m) { return bits_of(top(m), global) == 16; });
+    EXPECT_GT(150 * match, 32767 - 600) << "the bound leaves room unused";
+    EXPECT_EQ(bits_of(top(match + 1), global), 32);
+    expect_same_as_scalar_all_methods(top(match));
+    expect_same_as_scalar_all_methods(top(match + 1));
+  }
+  const auto bottom = [](std::int32_t steep) { return unrelated<Protein>(120, 900, -steep); };
+  const std::int32_t steep = last_that_fits([&](std::int32_t s) { return bits_of(bottom(s), true) == 16; });
+  EXPECT_EQ(bits_of(bottom(steep + 1), true), 32);
+  expect_same_as_scalar_all_methods(bottom(steep));
+  expect_same_as_scalar_all_methods(bottom(steep + 1));
+}
+
+// The same for 32-bit lanes: the bound of the scalar 32-bit passes, and the
+// weights a scan adds; beyond them the scalar passes run.
+TEST(VectorFill, EdgesOf32BitLanes) {
+  const auto top = [](std::int32_t match) { return identical<Protein>(40, match, {-10, -2}); };
+  const std::int32_t match = last_that_fits([&](std::int32_t m) { return bits_of(top(m), false) != 0; });
+  EXPECT_EQ(bits_of(top(match), false), 32);
+  EXPECT_GT(std::int64_t(40) * match, std::int64_t(1) << 26);
+  EXPECT_EQ(bits_of(top(match + 1), false), 0);
+  expect_same_as_scalar_all_methods(top(match));
+
+  const auto steep = [](std::int32_t s) { return unrelated<Nucleic>(3, 5, -s); };
+  const std::int32_t length = last_that_fits([&](std::int32_t s) { return bits_of(steep(s), true) != 0; });
+  EXPECT_EQ(bits_of(steep(length), true), 32);
+  EXPECT_EQ(bits_of(steep(length + 1), true), 0);
+  EXPECT_TRUE(detail::scores_fit_32_bits(steep(length + 1).matrix, 3, 6, -7, -(length + 1)));
+  expect_same_as_scalar_all_methods(steep(length));
+  Couple<Nucleic> rewarding = steep(length);
+  rewarding.gap_length = length;  // lengths that reward, as steep
+  expect_same_as_scalar_all_methods(rewarding);
+
+  // Beyond the lanes, the kernel's entry points still give the scalar score.
+  for (const Couple<Nucleic>& c : {steep(length + 1), identical<Nucleic>(40, match + 1, {-10, -2})}) {
+    for (const bool global : {false, true}) {
+      const Problem<Nucleic> p = c.problem(global, true);
+      const std::int64_t expected = score::pass_of_method<Nucleic, std::int64_t>(p, Frame(p));
+      EXPECT_EQ(Compute_Quality(p), expected);
+    }
+  }
+}
