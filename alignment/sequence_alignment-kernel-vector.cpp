@@ -30,43 +30,52 @@ struct Rows {
   std::make_unsigned_t<T>* e_length;  // fast fill: its length
   std::make_unsigned_t<T>* h_length;  // fast fill: the length of each cell's horizontal gap
   T* x;                // exact fill with free ends: X of the last row
-  T* profile;          // Size rows of Matrix(code, Codes_2(j))
+  T* profile;          // Matrix(code, Codes_2(j)), a row for each code of window 1
   std::uint8_t* moves;  // the moves of the row's cells, one byte each
 
-  Rows(const Input& in, int width) {
+  // Only the rows the pass uses, and a profile row for each code that
+  // window 1 holds: the working rows then take no more than the scalar
+  // passes' did.
+  Rows(const Input& in, int width, bool exact, bool full) {
     const std::size_t n = std::size_t(in.frame->len2), w = std::size_t(width);
     columns = (n + w - 1) / w * w;
     pad = columns - n;
+    std::size_t codes = 0;
+    slot_.fill(absent);
+    for (std::int32_t k = 0; k < in.frame->len1; ++k) {
+      std::uint8_t& slot = slot_[in.codes_1[k]];
+      if (slot == absent) slot = std::uint8_t(codes++);
+    }
     // Every row one vector longer than Columns (the pair's load reaches
     // index Columns), each on a cache-line boundary.
     const std::size_t row = (columns + w) * sizeof(T) / line * line + line;
-    const std::size_t rows = 8 + std::size_t(in.size);
+    const std::size_t rows = 3 + (exact ? 3 : 0) + (full && !exact ? 2 : 0) + (full ? 1 : 0) + codes;
     block_.reset(new (std::align_val_t(line)) std::uint8_t[rows * row + row]());
     std::uint8_t* at = block_.get();
-    const auto next = [&] {
-      std::uint8_t* r = at;
-      at += row;
+    const auto next = [&](bool wanted) {
+      std::uint8_t* r = wanted ? at : nullptr;
+      if (wanted) at += row;
       return r;
     };
-    below = reinterpret_cast<T*>(next());
-    above = reinterpret_cast<T*>(next());
-    y_below = reinterpret_cast<T*>(next());
-    y_above = reinterpret_cast<T*>(next());
-    e = reinterpret_cast<T*>(next());
-    e_length = reinterpret_cast<std::make_unsigned_t<T>*>(next());
-    h_length = reinterpret_cast<std::make_unsigned_t<T>*>(next());
-    x = reinterpret_cast<T*>(next());
-    profile = reinterpret_cast<T*>(next());
-    for (int k = 1; k < in.size; ++k) next();
-    moves = next();
+    below = reinterpret_cast<T*>(next(true));
+    above = reinterpret_cast<T*>(next(true));
+    e = reinterpret_cast<T*>(next(true));
+    y_below = reinterpret_cast<T*>(next(exact));
+    y_above = reinterpret_cast<T*>(next(exact));
+    x = reinterpret_cast<T*>(next(exact));
+    e_length = reinterpret_cast<std::make_unsigned_t<T>*>(next(full && !exact));
+    h_length = reinterpret_cast<std::make_unsigned_t<T>*>(next(full && !exact));
+    moves = next(full);
+    profile = reinterpret_cast<T*>(at);
     profile_row = row / sizeof(T);
     for (int code = 0; code < in.size; ++code) {
-      T* out = profile + std::size_t(code) * profile_row + pad;
+      if (slot_[std::size_t(code)] == absent) continue;
+      T* out = profile + std::size_t(slot_[std::size_t(code)]) * profile_row + pad;
       const std::int32_t* scores = in.matrix + std::size_t(code) * std::size_t(in.size);
       for (std::size_t jj = 0; jj < n; ++jj) out[jj] = T(scores[in.codes_2[jj]]);
     }
   }
-  const T* profile_of(std::uint8_t code) const noexcept { return profile + std::size_t(code) * profile_row; }
+  const T* profile_of(std::uint8_t code) const noexcept { return profile + std::size_t(slot_[code]) * profile_row; }
 
  private:
   static constexpr std::size_t line = 64;
@@ -74,7 +83,9 @@ struct Rows {
     void operator()(std::uint8_t* p) const noexcept { operator delete[](p, std::align_val_t(line)); }
   };
   std::unique_ptr<std::uint8_t[], Free> block_;
+  static constexpr std::uint8_t absent = 255;
   std::size_t profile_row = 0;
+  std::array<std::uint8_t, 256> slot_;  // each code's profile row
 };
 
 // Where a pass writes: the cells' bytes (or nothing: score only) and start
@@ -148,7 +159,8 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   std::uint8_t* const moves = rows.moves;
   for (std::size_t jj = 0; jj < n; ++jj) {
     const T boundary = T(weighted ? rows::below_boundary<true, true>(fr, std::int32_t(jj)) : 0);
-    below[pad + jj] = y_below[pad + jj] = boundary;
+    below[pad + jj] = boundary;
+    if constexpr (Exact) y_below[pad + jj] = boundary;
     e[pad + jj] = weighted ? boundary : minus_infinity;
   }
   below[columns] = 0;
@@ -442,7 +454,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
 
 template <class Lanes, bool Exact, bool Full>
 SEQUENCE_ALIGNMENT_INLINE std::int64_t pass_of_method(const Input& in, Output out) {
-  Rows<typename Lanes::value_type> rows(in, Lanes::width);
+  Rows<typename Lanes::value_type> rows(in, Lanes::width, Exact, Full);
   if (!in.frame->global) return pass<Lanes, true, Exact, Full>(in, rows, out);
   return pass<Lanes, false, Exact, Full>(in, rows, out);
 }
