@@ -44,115 +44,72 @@ void count_cells(benchmark::State& state, std::int64_t cells) {
                                                benchmark::Counter::kIsRate);
 }
 
-void Local_Protein(benchmark::State& state) {
+// One couple of N residues each (N the benchmark's argument), aligned by
+// Align (windows 1 and 2) at every iteration.
+template <class Code, class Align>
+void each_iteration(benchmark::State& state, int alphabet, std::uint32_t seed, Align align) {
   const int n = int(state.range(0));
-  const auto [a, b] = couple<Amino_Acid>(n, 20, 1);
-  const auto matrix = utils::Default_Protein_Matrix();
-  for (auto _ : state) {
-    auto results = local::Compute_Local_Alignments_Protein(window(a), window(b), matrix, 100, -90, -11, -1,
-                                                           Backward_Mode::DVH, Building_Mode::ONE,
-                                                           Optimize_Mode::NO, -1);
-    benchmark::DoNotOptimize(results);
-  }
+  const auto [a, b] = couple<Code>(n, alphabet, seed);
+  for (auto _ : state) benchmark::DoNotOptimize(align(window(a), window(b)));
   count_cells(state, std::int64_t(n) * n);
 }
 
-void Global_Protein(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Amino_Acid>(n, 20, 2);
+constexpr Backward_Mode dvh = Backward_Mode::DVH;
+constexpr Building_Mode one = Building_Mode::ONE;
+constexpr Optimize_Mode keep_all = Optimize_Mode::NO;
+
+// The fill, the traceback of one path and its result, for gap weights G and L.
+void local_protein(benchmark::State& state, std::int32_t g, std::int32_t l) {
   const auto matrix = utils::Default_Protein_Matrix();
-  for (auto _ : state) {
-    auto results = global::Compute_Global_Alignments_Protein(window(a), window(b), matrix, 100, -90, -11, -1,
-                                                             Backward_Mode::DVH, Building_Mode::ONE,
-                                                             Optimize_Mode::NO, true, -1);
-    benchmark::DoNotOptimize(results);
-  }
-  count_cells(state, std::int64_t(n) * n);
+  each_iteration<Amino_Acid>(state, 20, 1, [&](auto a, auto b) {
+    return local::Compute_Local_Alignments_Protein(a, b, matrix, 100, -90, g, l, dvh, one, keep_all, -1);
+  });
+}
+
+void global_dna(benchmark::State& state, std::int32_t g, std::int32_t l) {
+  const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
+  each_iteration<Nucleotide>(state, 4, 4, [&](auto a, auto b) {
+    return global::Compute_Global_Alignments_Nucleic(a, b, matrix, 100, -90, g, l, dvh, one, keep_all, true, -1);
+  });
+}
+
+void Local_Protein(benchmark::State& state) { local_protein(state, -11, -1); }
+
+void Global_Protein(benchmark::State& state) {
+  const auto matrix = utils::Default_Protein_Matrix();
+  each_iteration<Amino_Acid>(state, 20, 2, [&](auto a, auto b) {
+    return global::Compute_Global_Alignments_Protein(a, b, matrix, 100, -90, -11, -1, dvh, one, keep_all, true, -1);
+  });
 }
 
 void Local_DNA(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Nucleotide>(n, 4, 3);
   const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
-  for (auto _ : state) {
-    auto results = local::Compute_Local_Alignments_Nucleic(window(a), window(b), matrix, 100, -90, -50, -3,
-                                                           Backward_Mode::DVH, Building_Mode::ONE,
-                                                           Optimize_Mode::NO, -1);
-    benchmark::DoNotOptimize(results);
-  }
-  count_cells(state, std::int64_t(n) * n);
+  each_iteration<Nucleotide>(state, 4, 3, [&](auto a, auto b) {
+    return local::Compute_Local_Alignments_Nucleic(a, b, matrix, 100, -90, -50, -3, dvh, one, keep_all, -1);
+  });
 }
 
-void Global_DNA(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Nucleotide>(n, 4, 4);
-  const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
-  for (auto _ : state) {
-    auto results = global::Compute_Global_Alignments_Nucleic(window(a), window(b), matrix, 100, -90, -50, -3,
-                                                             Backward_Mode::DVH, Building_Mode::ONE,
-                                                             Optimize_Mode::NO, true, -1);
-    benchmark::DoNotOptimize(results);
-  }
-  count_cells(state, std::int64_t(n) * n);
-}
+void Global_DNA(benchmark::State& state) { global_dna(state, -50, -3); }
 
 // The score-only pass of the randomisation rounds.
 void Local_Protein_Quality(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Amino_Acid>(n, 20, 1);
   const auto matrix = utils::Default_Protein_Matrix();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(local::Local_Quality_Protein(window(a), window(b), matrix, -11, -1));
-  }
-  count_cells(state, std::int64_t(n) * n);
+  each_iteration<Amino_Acid>(state, 20, 1,
+                             [&](auto a, auto b) { return local::Local_Quality_Protein(a, b, matrix, -11, -1); });
 }
 
-void Global_DNA_Quality(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Nucleotide>(n, 4, 4);
+void global_dna_quality(benchmark::State& state, std::int32_t g, std::int32_t l) {
   const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(global::Global_Quality_Nucleic(window(a), window(b), matrix, -50, -3, true));
-  }
-  count_cells(state, std::int64_t(n) * n);
+  each_iteration<Nucleotide>(state, 4, 4,
+                             [&](auto a, auto b) { return global::Global_Quality_Nucleic(a, b, matrix, g, l, true); });
 }
+
+void Global_DNA_Quality(benchmark::State& state) { global_dna_quality(state, -50, -3); }
 
 // The exact fill: gaps that cost nothing, or openings that reward.
-void Local_Protein_Exact(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Amino_Acid>(n, 20, 1);
-  const auto matrix = utils::Default_Protein_Matrix();
-  for (auto _ : state) {
-    auto results = local::Compute_Local_Alignments_Protein(window(a), window(b), matrix, 100, -90, 0, 0,
-                                                           Backward_Mode::DVH, Building_Mode::ONE,
-                                                           Optimize_Mode::NO, -1);
-    benchmark::DoNotOptimize(results);
-  }
-  count_cells(state, std::int64_t(n) * n);
-}
-
-void Global_DNA_Exact(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Nucleotide>(n, 4, 4);
-  const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
-  for (auto _ : state) {
-    auto results = global::Compute_Global_Alignments_Nucleic(window(a), window(b), matrix, 100, -90, 5, -3,
-                                                             Backward_Mode::DVH, Building_Mode::ONE,
-                                                             Optimize_Mode::NO, true, -1);
-    benchmark::DoNotOptimize(results);
-  }
-  count_cells(state, std::int64_t(n) * n);
-}
-
-void Global_DNA_Exact_Quality(benchmark::State& state) {
-  const int n = int(state.range(0));
-  const auto [a, b] = couple<Nucleotide>(n, 4, 4);
-  const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(global::Global_Quality_Nucleic(window(a), window(b), matrix, 5, -3, true));
-  }
-  count_cells(state, std::int64_t(n) * n);
-}
+void Local_Protein_Exact(benchmark::State& state) { local_protein(state, 0, 0); }
+void Global_DNA_Exact(benchmark::State& state) { global_dna(state, 5, -3); }
+void Global_DNA_Exact_Quality(benchmark::State& state) { global_dna_quality(state, 5, -3); }
 
 }  // namespace
 
