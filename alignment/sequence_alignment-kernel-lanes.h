@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -67,32 +66,81 @@ int profile_rows(std::uint32_t codes_used) noexcept {
   return __builtin_popcount(codes_used & ((std::uint32_t(1) << A::size) - 1));
 }
 
-// Storage: (Len2 + 1) H, Len2 E, Rows * Len2 profile vectors, and for the
-// exact recurrences Len2 Y and Len2 X, in elements of the lanes' width.
-template <class A>
-std::size_t storage_size(int lanes, std::int32_t len2, int rows = A::size) noexcept {
-  return std::size_t(lanes) * (std::size_t(len2) * (4 + std::size_t(rows)) + 1);
+// What a pass keeps, per column of window 2: H (and one more), E, and Y for
+// the exact recurrences, each a vector; a profile row for each code of
+// window 1, unless the pass permutes a matrix row held in registers; and
+// the lanes' codes where the pass reads them, Code_Bytes a column.
+struct Layout {
+  int vector_bytes;
+  bool exact;
+  int profile_rows;
+  int code_bytes;
+};
+
+// The 64-byte passes permute, with the lanes' codes as lanes of their own
+// width: 24 protein rows of 64 bytes would take more than the 32-byte
+// passes do; the AVX2 16-bit pass makes its profile from byte codes.
+template <class S, int Bytes>
+constexpr Layout layout_of(bool exact, int rows) noexcept {
+  if constexpr (Bytes == 64) {
+    return {Bytes, exact, 0, Bytes};
+  } else if constexpr (Bytes == 32 && sizeof(S) == 2) {
+    return {Bytes, exact, rows, Bytes / int(sizeof(S))};
+  } else {
+    return {Bytes, exact, rows, 0};
+  }
 }
-template <class A, int Lanes>
-std::size_t storage_size(std::int32_t len2) noexcept {
-  return storage_size<A>(Lanes, len2);
+
+template <class A, class S, int Bytes>
+Layout layout_of(const Couples<A>& c) noexcept {
+  return layout_of<S, Bytes>(exact_gaps(c.gap_weight, c.gap_length_weight), profile_rows<A>(c.codes_used));
+}
+
+// In bytes.
+inline std::size_t storage_size(const Layout& layout, std::int32_t len2) noexcept {
+  const std::size_t n = std::size_t(len2 > 0 ? len2 : 0);
+  const std::size_t vectors = (2 + std::size_t(layout.exact) + std::size_t(layout.profile_rows)) * n + 1;
+  return std::size_t(layout.vector_bytes) * vectors + std::size_t(layout.code_bytes) * n;
 }
 
 // Bytes on a cache-line boundary: a vector of the rows then never
 // straddles two lines (measurably faster than wherever the heap puts it).
+// Left as the heap gives them: a pass writes each row before it reads it.
 class Storage {
  public:
-  explicit Storage(std::size_t bytes) : block_(bytes + line) {
-    void* start = block_.data();
-    std::size_t space = block_.size();
+  explicit Storage(std::size_t bytes) : size_(bytes + line), block_(new unsigned char[size_]) {
+    void* start = block_.get();
+    std::size_t space = size_;
     data_ = std::align(line, bytes, start, space);
   }
   void* data() noexcept { return data_; }
+  // All it holds, the alignment's slack included.
+  std::size_t size() const noexcept { return size_; }
 
  private:
   static constexpr std::size_t line = 64;
-  std::vector<unsigned char> block_;
+  std::size_t size_;
+  std::unique_ptr<unsigned char[]> block_;
   void* data_;
+};
+
+// Where the layout puts each row in the storage.
+template <class S, int Lanes>
+struct Rows {
+  using V = typename Vector<S, Lanes>::type;
+  V* h;
+  V* e;
+  V* y;
+  V* profile;
+  void* codes;
+  Rows(void* storage, std::int32_t len2, const Layout& layout) noexcept {
+    const std::size_t n = std::size_t(len2);
+    h = static_cast<V*>(storage);
+    e = h + n + 1;
+    y = e + n;
+    profile = y + (layout.exact ? n : 0);
+    codes = profile + std::size_t(layout.profile_rows) * n;
+  }
 };
 
 // The gap chains start far below any value of the pass, where adding a gap
@@ -114,48 +162,56 @@ inline int profile_row(std::uint32_t codes_used, int code) noexcept {
   return __builtin_popcount(codes_used & ((std::uint32_t(1) << code) - 1));
 }
 
-template <class A, class S, int Lanes>
-S* profile_of(S* storage, std::int32_t len2) noexcept {
-  return storage + std::size_t(Lanes) * (2 * std::size_t(len2) + 1);
-}
-
 // Made on any processor: each lane's code in a column gives one column of
 // the matrix, spread down the profile rows.
 template <class A, class S, int Lanes>
-__attribute__((always_inline)) inline void scalar_profile(const Couples<A>& c, S* storage) {
+__attribute__((always_inline)) inline void scalar_profile(const Couples<A>& c, const Rows<S, Lanes>& rows) {
   const std::size_t n = std::size_t(c.len2), stride = n * Lanes;
-  S* const profile = profile_of<A, S, Lanes>(storage, c.len2);
-  int rows = 0;
+  S* const profile = reinterpret_cast<S*>(rows.profile);
+  int made = 0;
   S columns[A::size][A::size];  // each code's column of the matrix, window 1's codes only
   for (int code = 0; code < A::size; ++code) {
     if (!(c.codes_used >> code & 1)) continue;
     for (int other = 0; other < A::size; ++other) {
-      columns[other][rows] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
+      columns[other][made] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
     }
-    ++rows;
+    ++made;
   }
   // Column by column, so that the vectors being written stay in the cache.
   for (std::size_t jj = 0; jj < n; ++jj) {
     for (int lane = 0; lane < Lanes; ++lane) {
       const S* const column = columns[std::size_t(c.codes_2[lane][jj])];
       S* out = profile + jj * Lanes + std::size_t(lane);
-      for (int row = 0; row < rows; ++row, out += stride) *out = column[row];
+      for (int row = 0; row < made; ++row, out += stride) *out = column[row];
     }
   }
 }
 
-// The pass over a profile already made. Exact: the recurrences of the
-// exact pass (a vertical gap opens from Y, free leading gaps go on from X
-// and Y), for gaps that may cost nothing.
-template <class A, class S, bool Global, bool Weighted, bool Exact, int Lanes>
-__attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* storage, std::int64_t* out) {
+// The pair scores of a row, read from a profile made beforehand.
+template <class S, int Lanes>
+struct Profile_Pairs {
+  using V = typename Vector<S, Lanes>::type;
+  const V* profile;
+  std::size_t len2;
+  std::uint32_t codes_used;
+  const V* row = nullptr;
+  __attribute__((always_inline)) void start(int code) noexcept {
+    row = profile + std::size_t(profile_row(codes_used, code)) * len2;
+  }
+  __attribute__((always_inline)) void at(std::int32_t jj, V& pair) const noexcept { pair = row[jj]; }
+};
+
+// The pass over the rows laid out and the pairs ready. Exact: the
+// recurrences of the exact pass (a vertical gap opens from Y, free leading
+// gaps go on from X and Y), for gaps that may cost nothing.
+template <class A, class S, bool Global, bool Weighted, bool Exact, int Lanes, class Pairs>
+__attribute__((always_inline)) inline void qualities(const Couples<A>& c, const Rows<S, Lanes>& rows, Pairs& pairs,
+                                                     std::int64_t* out) {
   using V = typename Vector<S, Lanes>::type;
   const std::int32_t len1 = c.codes_1.length(), n = c.len2;
-  V* const h = reinterpret_cast<V*>(storage);
-  V* const e = h + n + 1;
-  const V* const profile = e + n;
-  V* const y = e + n + std::size_t(profile_rows<A>(c.codes_used)) * std::size_t(n);
-  V* const row_x = y + n;
+  V* const h = rows.h;
+  V* const e = rows.e;
+  V* const y = rows.y;
   const S G = S(c.gap_weight), L = S(c.gap_length_weight), GL = S(G + L);
   const V zero = V{};
   const V minus_infinity = zero + lane_minus_infinity<S>(c.gap_length_weight);
@@ -172,7 +228,7 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* sto
   h[n] = zero;
   V best = zero + (Global ? std::numeric_limits<S>::min() : S(0));
   for (std::int32_t ii = len1 - 1; ii >= 0; --ii) {
-    const V* const p = profile + std::size_t(profile_row(c.codes_used, int(c.codes_1.codes[ii]))) * std::size_t(n);
+    pairs.start(int(c.codes_1.codes[ii]));
     const S right = Global && Weighted ? S(std::int64_t(G) + std::int64_t(L) * (len1 - ii)) : S(0);
     V f = Global && Weighted ? zero + right : minus_infinity;
     V x_right = zero + right;
@@ -184,7 +240,9 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* sto
       const V extend = e[jj] + L, open = (Exact ? y[jj] : below) + GL;
       const V v = extend > open ? extend : open;
       e[jj] = v;
-      const V d = diag + p[jj];
+      V p;
+      pairs.at(jj, p);
+      const V d = diag + p;
       V x = d > v ? d : v;
       if constexpr (!Global) x = x > zero ? x : zero;
       const V reach = x_right + G;
@@ -196,7 +254,8 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* sto
         if constexpr (!Global) yv = yv > zero ? yv : zero;
         y[jj] = yv;
         if constexpr (Global && !Weighted) {
-          row_x[jj] = x;
+          // X of the last row, first column aside, are where a path starts.
+          if (ii == 0 && jj > 0) best = best > x ? best : x;
           pair = d;
         }
       }
@@ -210,83 +269,84 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* sto
     }
   }
   if constexpr (Global && !Weighted) {
-    for (std::int32_t jj = 1; jj <= n; ++jj) {
-      const V start = Exact && jj < n ? row_x[jj] : h[jj];
-      best = best > start ? best : start;
-    }
+    for (std::int32_t jj = Exact ? n : 1; jj <= n; ++jj) best = best > h[jj] ? best : h[jj];
   }
   if constexpr (Global && Weighted) best = h[0];
   for (int lane = 0; lane < Lanes; ++lane) out[lane] = best[lane];
 }
 
-template <class A, class S, bool Exact, int Lanes>
-__attribute__((always_inline)) inline void dispatch_method(const Couples<A>& c, S* storage, std::int64_t* out) {
+template <class A, class S, bool Exact, int Lanes, class Pairs>
+__attribute__((always_inline)) inline void dispatch_method(const Couples<A>& c, const Rows<S, Lanes>& rows,
+                                                           Pairs& pairs, std::int64_t* out) {
   if (!c.global) {
-    qualities<A, S, false, false, Exact, Lanes>(c, storage, out);
+    qualities<A, S, false, false, Exact, Lanes>(c, rows, pairs, out);
   } else if (c.end_weight) {
-    qualities<A, S, true, true, Exact, Lanes>(c, storage, out);
+    qualities<A, S, true, true, Exact, Lanes>(c, rows, pairs, out);
   } else {
-    qualities<A, S, true, false, Exact, Lanes>(c, storage, out);
+    qualities<A, S, true, false, Exact, Lanes>(c, rows, pairs, out);
   }
 }
 
-template <class A, class S, int Lanes>
-__attribute__((always_inline)) inline void dispatch(const Couples<A>& c, S* storage, std::int64_t* out) {
+template <class A, class S, int Lanes, class Pairs>
+__attribute__((always_inline)) inline void dispatch(const Couples<A>& c, const Rows<S, Lanes>& rows, Pairs& pairs,
+                                                    std::int64_t* out) {
   if (exact_gaps(c.gap_weight, c.gap_length_weight)) {
-    dispatch_method<A, S, true, Lanes>(c, storage, out);
+    dispatch_method<A, S, true, Lanes>(c, rows, pairs, out);
   } else {
-    dispatch_method<A, S, false, Lanes>(c, storage, out);
+    dispatch_method<A, S, false, Lanes>(c, rows, pairs, out);
   }
+}
+
+// Over a profile made on any processor.
+template <class A, class S, int Bytes>
+__attribute__((always_inline)) inline void profile_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+  constexpr int Lanes = Bytes / int(sizeof(S));
+  const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, Bytes>(c));
+  scalar_profile<A, S, Lanes>(c, rows);
+  Profile_Pairs<S, Lanes> pairs{rows.profile, std::size_t(c.len2), c.codes_used};
+  dispatch<A, S, Lanes>(c, rows, pairs, out);
 }
 
 // Sixteen bytes of lanes, on any processor: 4 in 32 bits, 8 in 16 bits.
 template <class A, class S>
-void generic_pass(const Couples<A>& c, S* storage, std::int64_t* out) {
-  scalar_profile<A, S, int(16 / sizeof(S))>(c, storage);
-  dispatch<A, S, int(16 / sizeof(S))>(c, storage, out);
+void generic_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+  profile_pass<A, S, 16>(c, storage, out);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
 #define SEQUENCE_ALIGNMENT_X86_LANES 1
 
-// The lanes' codes of each column, as a vector of Lanes elements of T, in
-// the rows' place for the exact recurrences (made afterwards).
+// The lanes' codes of each column, as a vector of Lanes elements of T.
 template <class A, class T, int Lanes>
-__attribute__((always_inline)) inline T* lane_codes(const Couples<A>& c, void* place) {
+__attribute__((always_inline)) inline void lane_codes(const Couples<A>& c, void* place) {
   T* const codes = static_cast<T*>(place);
   for (std::size_t jj = 0; jj < std::size_t(c.len2); ++jj) {
     for (int lane = 0; lane < Lanes; ++lane) codes[jj * Lanes + std::size_t(lane)] = T(c.codes_2[lane][jj]);
   }
-  return codes;
-}
-
-template <class A, class S, int Lanes>
-void* rows_place(const Couples<A>& c, S* storage) noexcept {
-  return profile_of<A, S, Lanes>(storage, c.len2) +
-         std::size_t(profile_rows<A>(c.codes_used)) * std::size_t(c.len2) * Lanes;
 }
 
 // With AVX2 and a matrix of bytes: a row of the profile is a byte table
 // lookup of the lanes' codes, in two tables of 16 codes.
 template <class A>
-__attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, std::int16_t* storage) {
+__attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, const Rows<std::int16_t, 16>& rows) {
   constexpr int Lanes = 16;
   alignas(16) std::int8_t tables[A::size][32] = {};
-  int rows = 0;
+  int made = 0;
   for (int code = 0; code < A::size; ++code) {
     if (!(c.codes_used >> code & 1)) continue;
     for (int other = 0; other < A::size; ++other) {
       const std::int32_t v = (*c.matrix)[std::size_t(code)][std::size_t(other)];
       if (v < -128 || v > 127) return false;
-      tables[rows][other] = std::int8_t(v);
+      tables[made][other] = std::int8_t(v);
     }
-    ++rows;
+    ++made;
   }
   const std::size_t n = std::size_t(c.len2);
-  const auto* const codes = lane_codes<A, std::int8_t, Lanes>(c, rows_place<A, std::int16_t, Lanes>(c, storage));
-  auto* out = reinterpret_cast<__m256i*>(profile_of<A, std::int16_t, Lanes>(storage, c.len2));
+  lane_codes<A, std::int8_t, Lanes>(c, rows.codes);
+  const auto* const codes = static_cast<const std::int8_t*>(rows.codes);
+  auto* out = reinterpret_cast<__m256i*>(rows.profile);
   const __m128i fifteen = _mm_set1_epi8(15);
-  for (int row = 0; row < rows; ++row) {
+  for (int row = 0; row < made; ++row) {
     const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(tables[row]));
     const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(tables[row] + 16));
     for (std::size_t jj = 0; jj < n; ++jj) {
@@ -299,61 +359,64 @@ __attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, st
   return true;
 }
 
-// With AVX-512BW: a row of the profile is a permutation of the matrix row
-// by the lanes' codes (at most 32 codes).
+// Thirty-two bytes of lanes (8 or 16); only where the processor has AVX2.
 template <class A, class S>
-__attribute__((target("avx512bw"))) inline void permuted_profile(const Couples<A>& c, S* storage) {
-  constexpr int Lanes = int(64 / sizeof(S));
+__attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+  constexpr int Lanes = 32 / int(sizeof(S));
+  if constexpr (sizeof(S) == 2) {
+    const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 32>(c));
+    if (byte_profile<A>(c, rows)) {
+      Profile_Pairs<S, Lanes> pairs{rows.profile, std::size_t(c.len2), c.codes_used};
+      dispatch<A, S, Lanes>(c, rows, pairs, out);
+      return;
+    }
+  }
+  profile_pass<A, S, 32>(c, storage, out);
+}
+
+// With AVX-512BW, no profile: each pair score is the matrix row of window
+// 1's code, held in one register (two for 32-bit lanes), permuted by the
+// lanes' codes of the column. The table of every code is made once a call.
+template <class A, class S>
+struct Permuted_Pairs {
+  static constexpr int Lanes = 64 / int(sizeof(S));
   static_assert(A::size <= 32);
-  const std::size_t n = std::size_t(c.len2);
-  const S* const codes = lane_codes<A, S, Lanes>(c, rows_place<A, S, Lanes>(c, storage));
-  auto* out = reinterpret_cast<__m512i*>(profile_of<A, S, Lanes>(storage, c.len2));
-  for (int code = 0; code < A::size; ++code) {
-    if (!(c.codes_used >> code & 1)) continue;
-    alignas(64) S table[64 / sizeof(S) * (sizeof(S) == 4 ? 2 : 1)] = {};
-    for (int other = 0; other < A::size; ++other) table[other] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
-    const __m512i first = _mm512_load_si512(table);
-    for (std::size_t jj = 0; jj < n; ++jj) {
-      const __m512i index = _mm512_loadu_si512(codes + jj * Lanes);
-      if constexpr (sizeof(S) == 2) {
-        _mm512_storeu_si512(out++, _mm512_permutexvar_epi16(index, first));
-      } else {
-        const __m512i second = _mm512_load_si512(table + 16);
-        _mm512_storeu_si512(out++, _mm512_permutex2var_epi32(first, index, second));
+  using V = typename Vector<S, Lanes>::type;
+  const __m512i* codes;
+  alignas(64) S tables[A::size][32];
+  __m512i first, second;
+  __attribute__((target("avx512bw"))) Permuted_Pairs(const Couples<A>& c, const void* lane_codes)
+      : codes(static_cast<const __m512i*>(lane_codes)), tables{}, first(), second() {
+    for (int code = 0; code < A::size; ++code) {
+      for (int other = 0; other < A::size; ++other) {
+        tables[code][other] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
       }
     }
   }
-}
-
-// Thirty-two bytes of lanes (8 or 16); only where the processor has AVX2.
-template <class A, class S>
-__attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, S* storage, std::int64_t* out) {
-  bool made = false;
-  if constexpr (sizeof(S) == 2) made = byte_profile<A>(c, storage);
-  if (!made) scalar_profile<A, S, int(32 / sizeof(S))>(c, storage);
-  dispatch<A, S, int(32 / sizeof(S))>(c, storage, out);
-}
+  __attribute__((target("avx512bw"))) void start(int code) noexcept {
+    first = _mm512_load_si512(tables[code]);
+    if constexpr (sizeof(S) == 4) second = _mm512_load_si512(tables[code] + 16);
+  }
+  __attribute__((target("avx512bw"))) void at(std::int32_t jj, V& pair) const noexcept {
+    const __m512i index = _mm512_load_si512(codes + jj);
+    if constexpr (sizeof(S) == 2) {
+      pair = V(_mm512_permutexvar_epi16(index, first));
+    } else {
+      pair = V(_mm512_permutex2var_epi32(first, index, second));
+    }
+  }
+};
 
 // Sixty-four bytes of lanes (16 or 32); only where the processor has
-// AVX-512BW.
+// AVX-512BW. Flattened, so that the permutes come inline into the loops.
 template <class A, class S>
-__attribute__((target("avx512bw"))) void avx512_pass(const Couples<A>& c, S* storage, std::int64_t* out) {
-  permuted_profile<A, S>(c, storage);
-  dispatch<A, S, int(64 / sizeof(S))>(c, storage, out);
-}
-#endif
-
-// Four couples at once in 32 bits, on any processor.
-template <class A>
-void qualities_4(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
-  generic_pass<A, std::int32_t>(c, storage, out);
-}
-
-#ifdef SEQUENCE_ALIGNMENT_X86_LANES
-// Eight couples at once in 32 bits; only where the processor has AVX2.
-template <class A>
-void qualities_8(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
-  avx2_pass<A, std::int32_t>(c, storage, out);
+__attribute__((target("avx512bw"), flatten)) void avx512_pass(const Couples<A>& c, void* storage,
+                                                               std::int64_t* out) {
+  constexpr int Lanes = 64 / int(sizeof(S));
+  const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 64>(c));
+  lane_codes<A, S, Lanes>(c, rows.codes);
+  Permuted_Pairs<A, S> pairs(c, rows.codes);
+  dispatch<A, S, Lanes>(c, rows, pairs, out);
 }
 #endif
 
