@@ -191,30 +191,68 @@ __attribute__((always_inline)) inline void scalar_profile(const Couples<A>& c, c
 template <class S, int Lanes>
 struct Profile_Pairs {
   using V = typename Vector<S, Lanes>::type;
+  struct Row {
+    const V* scores;
+  };
   const V* profile;
   std::size_t len2;
   std::uint32_t codes_used;
-  const V* row = nullptr;
-  __attribute__((always_inline)) void start(int code) noexcept {
-    row = profile + std::size_t(profile_row(codes_used, code)) * len2;
+  __attribute__((always_inline)) void row(int code, Row& r) const noexcept {
+    r.scores = profile + std::size_t(profile_row(codes_used, code)) * len2;
   }
-  __attribute__((always_inline)) void at(std::int32_t jj, V& pair) const noexcept { pair = row[jj]; }
+  __attribute__((always_inline)) void at(const Row& r, std::int32_t jj, V& pair) const noexcept {
+    pair = r.scores[jj];
+  }
 };
 
-// The pass over the rows laid out and the pairs ready. Exact: the
-// recurrences of the exact pass (a vertical gap opens from Y, free leading
-// gaps go on from X and Y), for gaps that may cost nothing.
+// The recurrences of one cell, from the cell below it (its H, and its E and
+// Y, which become this cell's), the cell diagonal to it, the pair's score,
+// and the row's horizontal chain (F, and X of the cell to its right, which
+// becomes this cell's X). Exact: a vertical gap opens from Y, and Y is kept.
+template <class S, int Lanes, bool Global, bool Exact>
+struct Recurrences {
+  using V = typename Vector<S, Lanes>::type;
+  V zero, g, l, gl;
+  __attribute__((always_inline)) void cell(const V& below, V& e, V& y, const V& diag, const V& pair, V& f, V& x,
+                                           V& h, V& d) const noexcept {
+    const V extend = e + l, open = (Exact ? y : below) + gl;
+    e = extend > open ? extend : open;
+    d = diag + pair;
+    V here = d > e ? d : e;
+    if constexpr (!Global) here = here > zero ? here : zero;
+    const V reach = x + g;
+    f = (f > reach ? f : reach) + l;
+    h = f > here ? f : here;
+    if constexpr (Exact) {
+      y = d > f ? d : f;
+      if constexpr (!Global) y = y > zero ? y : zero;
+    }
+    x = here;
+  }
+};
+
+// The pass over the rows laid out and the pairs ready. Rows go two to a
+// sweep of the columns, the lower one taking the upper one's values from
+// registers: a sweep reads and writes the rows of the storage once for
+// both. The last row (and the one before it when they do not pair up) goes
+// alone, where a global path's start cells are read.
 template <class A, class S, bool Global, bool Weighted, bool Exact, int Lanes, class Pairs>
 __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const Rows<S, Lanes>& rows, Pairs& pairs,
                                                      std::int64_t* out) {
   using V = typename Vector<S, Lanes>::type;
+  using Row = typename Pairs::Row;
   const std::int32_t len1 = c.codes_1.length(), n = c.len2;
   V* const h = rows.h;
   V* const e = rows.e;
   V* const y = rows.y;
-  const S G = S(c.gap_weight), L = S(c.gap_length_weight), GL = S(G + L);
+  const S G = S(c.gap_weight), L = S(c.gap_length_weight);
   const V zero = V{};
   const V minus_infinity = zero + lane_minus_infinity<S>(c.gap_length_weight);
+  const Recurrences<S, Lanes, Global, Exact> r{zero, zero + G, zero + L, zero + S(G + L)};
+  // H at the column beyond the last, in row Ii.
+  const auto right_of = [&](std::int32_t ii) {
+    return Global && Weighted ? S(std::int64_t(G) + std::int64_t(L) * (len1 - ii)) : S(0);
+  };
   for (std::int32_t jj = 0; jj < n; ++jj) {
     if constexpr (Global && Weighted) {
       h[jj] = zero + S(std::int64_t(G) + std::int64_t(L) * (n - jj));
@@ -227,31 +265,61 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const 
   }
   h[n] = zero;
   V best = zero + (Global ? std::numeric_limits<S>::min() : S(0));
-  for (std::int32_t ii = len1 - 1; ii >= 0; --ii) {
-    pairs.start(int(c.codes_1.codes[ii]));
-    const S right = Global && Weighted ? S(std::int64_t(G) + std::int64_t(L) * (len1 - ii)) : S(0);
-    V f = Global && Weighted ? zero + right : minus_infinity;
-    V x_right = zero + right;
+  std::int32_t ii = len1 - 1;
+  for (; ii >= 2; ii -= 2) {
+    Row row_a, row_b;
+    pairs.row(int(c.codes_1.codes[ii]), row_a);
+    pairs.row(int(c.codes_1.codes[ii - 1]), row_b);
+    const V right_a = zero + right_of(ii), right_b = zero + right_of(ii - 1);
+    V f_a = Global && Weighted ? right_a : minus_infinity, f_b = Global && Weighted ? right_b : minus_infinity;
+    V x_a = right_a, x_b = right_b;
+    V diag_a = h[n], diag_b = right_a;
+    V start_a = zero;  // where the upper row's first cell leaves a global path's start
+    h[n] = right_b;
+    for (std::int32_t jj = n - 1; jj >= 0; --jj) {
+      V p_a, p_b;
+      pairs.at(row_a, jj, p_a);
+      pairs.at(row_b, jj, p_b);
+      const V below = h[jj];
+      V ev = e[jj], yv = Exact ? y[jj] : below;
+      V cell_a, cell_b, d;
+      r.cell(below, ev, yv, diag_a, p_a, f_a, x_a, cell_a, d);
+      diag_a = below;
+      if constexpr (!Global) best = best > cell_a ? best : cell_a;
+      if constexpr (Global && !Weighted) start_a = Exact ? yv : cell_a;
+      r.cell(cell_a, ev, yv, diag_b, p_b, f_b, x_b, cell_b, d);
+      diag_b = cell_a;
+      if constexpr (!Global) best = best > cell_b ? best : cell_b;
+      h[jj] = cell_b;
+      e[jj] = ev;
+      if constexpr (Exact) y[jj] = yv;
+    }
+    if constexpr (Global && !Weighted) {
+      const V start_b = Exact ? y[0] : h[0];
+      best = best > start_a ? best : start_a;
+      best = best > start_b ? best : start_b;
+    }
+  }
+  for (; ii >= 0; --ii) {
+    Row row;
+    pairs.row(int(c.codes_1.codes[ii]), row);
+    const V right = zero + right_of(ii);
+    V f = Global && Weighted ? right : minus_infinity;
+    V x = right;
     V diag = h[n];
     V pair = zero;  // D of the row's first cell
-    h[n] = zero + right;
+    h[n] = right;
     for (std::int32_t jj = n - 1; jj >= 0; --jj) {
-      const V below = h[jj];
-      const V extend = e[jj] + L, open = (Exact ? y[jj] : below) + GL;
-      const V v = extend > open ? extend : open;
-      e[jj] = v;
       V p;
-      pairs.at(jj, p);
-      const V d = diag + p;
-      V x = d > v ? d : v;
-      if constexpr (!Global) x = x > zero ? x : zero;
-      const V reach = x_right + G;
-      f = (f > reach ? f : reach) + L;
-      const V cell = f > x ? f : x;
+      pairs.at(row, jj, p);
+      const V below = h[jj];
+      V ev = e[jj], yv = Exact ? y[jj] : below;
+      V cell, d;
+      r.cell(below, ev, yv, diag, p, f, x, cell, d);
+      diag = below;
       h[jj] = cell;
+      e[jj] = ev;
       if constexpr (Exact) {
-        V yv = d > f ? d : f;
-        if constexpr (!Global) yv = yv > zero ? yv : zero;
         y[jj] = yv;
         if constexpr (Global && !Weighted) {
           // X of the last row, first column aside, are where a path starts.
@@ -260,8 +328,6 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const 
         }
       }
       if constexpr (!Global) best = best > cell ? best : cell;
-      x_right = x;
-      diag = below;
     }
     if constexpr (Global && !Weighted) {
       const V start = !Exact ? h[0] : ii > 0 ? y[0] : pair;
@@ -382,27 +448,29 @@ struct Permuted_Pairs {
   static constexpr int Lanes = 64 / int(sizeof(S));
   static_assert(A::size <= 32);
   using V = typename Vector<S, Lanes>::type;
+  struct Row {
+    __m512i first, second;
+  };
   const __m512i* codes;
   alignas(64) S tables[A::size][32];
-  __m512i first, second;
   __attribute__((target("avx512bw"))) Permuted_Pairs(const Couples<A>& c, const void* lane_codes)
-      : codes(static_cast<const __m512i*>(lane_codes)), tables{}, first(), second() {
+      : codes(static_cast<const __m512i*>(lane_codes)), tables{} {
     for (int code = 0; code < A::size; ++code) {
       for (int other = 0; other < A::size; ++other) {
         tables[code][other] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
       }
     }
   }
-  __attribute__((target("avx512bw"))) void start(int code) noexcept {
-    first = _mm512_load_si512(tables[code]);
-    if constexpr (sizeof(S) == 4) second = _mm512_load_si512(tables[code] + 16);
+  __attribute__((target("avx512bw"))) void row(int code, Row& r) const noexcept {
+    r.first = _mm512_load_si512(tables[code]);
+    if constexpr (sizeof(S) == 4) r.second = _mm512_load_si512(tables[code] + 16);
   }
-  __attribute__((target("avx512bw"))) void at(std::int32_t jj, V& pair) const noexcept {
+  __attribute__((target("avx512bw"))) void at(const Row& r, std::int32_t jj, V& pair) const noexcept {
     const __m512i index = _mm512_load_si512(codes + jj);
     if constexpr (sizeof(S) == 2) {
-      pair = V(_mm512_permutexvar_epi16(index, first));
+      pair = V(_mm512_permutexvar_epi16(index, r.first));
     } else {
-      pair = V(_mm512_permutex2var_epi32(first, index, second));
+      pair = V(_mm512_permutex2var_epi32(r.first, index, r.second));
     }
   }
 };
