@@ -16,6 +16,7 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/work_block.h"
 #include "sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::lanes {
@@ -105,22 +106,24 @@ inline std::size_t storage_size(const Layout& layout, std::int32_t len2) noexcep
 
 // Bytes on a cache-line boundary: a vector of the rows then never
 // straddles two lines (measurably faster than wherever the heap puts it).
-// Left as the heap gives them: a pass writes each row before it reads it.
+// They are lent by the run's work block, which the alignment of the couple
+// has just left: the rounds mostly take no memory of their own. Left as the
+// block holds them: a pass writes each row before it reads it.
 class Storage {
  public:
-  explicit Storage(std::size_t bytes) : size_(bytes + line), block_(new unsigned char[size_]) {
-    void* start = block_.get();
+  explicit Storage(std::size_t bytes) : size_(bytes + line) {
+    void* start = loan_.block().allocate(size_);
     std::size_t space = size_;
     data_ = std::align(line, bytes, start, space);
   }
   void* data() noexcept { return data_; }
-  // All it holds, the alignment's slack included.
+  // All it asks for, the alignment's slack included.
   std::size_t size() const noexcept { return size_; }
 
  private:
   static constexpr std::size_t line = 64;
+  platform::Work_Loan loan_;
   std::size_t size_;
-  std::unique_ptr<unsigned char[]> block_;
   void* data_;
 };
 
