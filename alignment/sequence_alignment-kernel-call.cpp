@@ -196,6 +196,7 @@ lanes::Layout layout(Rounds_Pass pass, bool exact, int rows) noexcept {
       return lanes::layout_of<std::int16_t, 32>(exact, rows);
     case Rounds_Pass::avx512_32:
       return lanes::layout_of<std::int32_t, 64>(exact, rows);
+    case Rounds_Pass::avx512_16:
     default:
       return lanes::layout_of<std::int16_t, 64>(exact, rows);
   }
