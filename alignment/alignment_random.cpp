@@ -97,17 +97,24 @@ Shuffle_Statistics shuffled_qualities(sequence_alignment::kernel::Rounds<A> scor
   };
   // The shuffles are drawn in order, each from the copy the previous one
   // left, one window of the batch each; the batch is then scored at once.
+  // The last window of a batch is the copy itself, which the next shuffle
+  // changes only after the batch is scored.
   const std::size_t len2 = std::size_t(std::max(0, problem.codes_2.length()));
   const int width = scorer.batch();
-  std::vector<Code> batch(std::size_t(width) * len2);
+  std::vector<Code> batch(std::size_t(width - 1) * len2);
   std::vector<const Code*> windows(static_cast<std::size_t>(width));
   std::vector<std::int32_t> qualities(static_cast<std::size_t>(width));
-  for (int lane = 0; lane < width; ++lane) windows[std::size_t(lane)] = batch.data() + std::size_t(lane) * len2;
   for (std::int32_t done = 0; done < rounds;) {
     const int count = int(std::min<std::int32_t>(width, rounds - done));
     for (int lane = 0; lane < count; ++lane) {
       shuffle_codes(shuffled);
-      std::copy(shuffled.data(), shuffled.data() + len2, batch.data() + std::size_t(lane) * len2);
+      if (lane == count - 1) {
+        windows[std::size_t(lane)] = shuffled.data();
+      } else {
+        Code* const window = batch.data() + std::size_t(lane) * len2;
+        std::copy(shuffled.data(), shuffled.data() + len2, window);
+        windows[std::size_t(lane)] = window;
+      }
     }
     scorer.score(windows.data(), count, qualities.data());
     for (int lane = 0; lane < count; ++lane) add(qualities[std::size_t(lane)]);

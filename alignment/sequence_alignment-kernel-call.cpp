@@ -161,30 +161,44 @@ Rounds_Pass fastest_pass(const Problem<A>& p) noexcept {
 template <class A>
 using Lanes_Pass = void (*)(const lanes::Couples<A>&, void*, std::int64_t*);
 
-template <class A, class S, void (*Pass)(const lanes::Couples<A>&, S*, std::int64_t*)>
-void typed(const lanes::Couples<A>& c, void* storage, std::int64_t* out) {
-  Pass(c, static_cast<S*>(storage), out);
-}
-
 template <class A>
 Lanes_Pass<A> lanes_pass(Rounds_Pass pass) noexcept {
   switch (pass) {
     case Rounds_Pass::generic_32:
-      return typed<A, std::int32_t, lanes::generic_pass<A, std::int32_t>>;
+      return lanes::generic_pass<A, std::int32_t>;
     case Rounds_Pass::generic_16:
-      return typed<A, std::int16_t, lanes::generic_pass<A, std::int16_t>>;
+      return lanes::generic_pass<A, std::int16_t>;
 #ifdef SEQUENCE_ALIGNMENT_X86_LANES
     case Rounds_Pass::avx2_32:
-      return typed<A, std::int32_t, lanes::avx2_pass<A, std::int32_t>>;
+      return lanes::avx2_pass<A, std::int32_t>;
     case Rounds_Pass::avx2_16:
-      return typed<A, std::int16_t, lanes::avx2_pass<A, std::int16_t>>;
+      return lanes::avx2_pass<A, std::int16_t>;
     case Rounds_Pass::avx512_32:
-      return typed<A, std::int32_t, lanes::avx512_pass<A, std::int32_t>>;
+      return lanes::avx512_pass<A, std::int32_t>;
     case Rounds_Pass::avx512_16:
-      return typed<A, std::int16_t, lanes::avx512_pass<A, std::int16_t>>;
+      return lanes::avx512_pass<A, std::int16_t>;
 #endif
     default:
       return nullptr;
+  }
+}
+
+// What the pass keeps for a couple with these gaps and window 1's codes.
+lanes::Layout layout(Rounds_Pass pass, bool exact, int rows) noexcept {
+  switch (pass) {
+    case Rounds_Pass::generic_32:
+      return lanes::layout_of<std::int32_t, 16>(exact, rows);
+    case Rounds_Pass::generic_16:
+      return lanes::layout_of<std::int16_t, 16>(exact, rows);
+    case Rounds_Pass::avx2_32:
+      return lanes::layout_of<std::int32_t, 32>(exact, rows);
+    case Rounds_Pass::avx2_16:
+      return lanes::layout_of<std::int16_t, 32>(exact, rows);
+    case Rounds_Pass::avx512_32:
+      return lanes::layout_of<std::int32_t, 64>(exact, rows);
+    case Rounds_Pass::avx512_16:
+    default:
+      return lanes::layout_of<std::int16_t, 64>(exact, rows);
   }
 }
 
@@ -214,11 +228,15 @@ Rounds<A>::Rounds(const Problem<A>& problem, Rounds_Pass pass) : problem_(proble
   for (std::int32_t k = 0; k < problem.codes_1.length(); ++k) {
     codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
   }
-  const std::size_t bytes =
-      lanes::storage_size<A>(batch_, problem.codes_2.length(), lanes::profile_rows<A>(codes_used)) *
-      (sixteen_bits(pass) ? 2 : 4);
-  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(bytes),
+  const lanes::Layout plan =
+      layout(pass, exact_gaps(problem.gap_weight, problem.gap_length_weight), lanes::profile_rows<A>(codes_used));
+  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(lanes::storage_size(plan, problem.codes_2.length())),
                        std::vector<const typename A::code_type*>(static_cast<std::size_t>(batch_)), codes_used});
+}
+
+template <class A>
+std::size_t Rounds<A>::storage() const noexcept {
+  return work_ ? work_->storage.size() : 0;
 }
 
 template <class A>

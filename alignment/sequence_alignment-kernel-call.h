@@ -3,6 +3,7 @@
 // alphabet.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -51,6 +52,10 @@ class Rounds {
   // window 2's length, each given by its first code, as Compute_Quality
   // gives it.
   void score(const typename A::code_type* const* windows, int count, std::int32_t* qualities);
+  // The bytes of working storage the rounds take, lent by the thread's work
+  // block for as long as they live (none for the 64-bit pass, which works
+  // as Compute_Quality does).
+  std::size_t storage() const noexcept;
 
  private:
   struct Work;

@@ -11,12 +11,12 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
 
+#include "platform/work_block.h"
 #include "sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::lanes {
@@ -67,32 +67,83 @@ int profile_rows(std::uint32_t codes_used) noexcept {
   return __builtin_popcount(codes_used & ((std::uint32_t(1) << A::size) - 1));
 }
 
-// Storage: (Len2 + 1) H, Len2 E, Rows * Len2 profile vectors, and for the
-// exact recurrences Len2 Y and Len2 X, in elements of the lanes' width.
-template <class A>
-std::size_t storage_size(int lanes, std::int32_t len2, int rows = A::size) noexcept {
-  return std::size_t(lanes) * (std::size_t(len2) * (4 + std::size_t(rows)) + 1);
+// What a pass keeps, per column of window 2: H (and one more), E, and Y for
+// the exact recurrences, each a vector; a profile row for each code of
+// window 1, unless the pass permutes a matrix row held in registers; and
+// the lanes' codes where the pass reads them, Code_Bytes a column.
+struct Layout {
+  int vector_bytes;
+  bool exact;
+  int profile_rows;
+  int code_bytes;
+};
+
+// The 64-byte passes permute, with the lanes' codes as lanes of their own
+// width: 24 protein rows of 64 bytes would take more than the 32-byte
+// passes do; the AVX2 16-bit pass makes its profile from byte codes.
+template <class S, int Bytes>
+constexpr Layout layout_of(bool exact, int rows) noexcept {
+  if constexpr (Bytes == 64) {
+    return {Bytes, exact, 0, Bytes};
+  } else if constexpr (Bytes == 32 && sizeof(S) == 2) {
+    return {Bytes, exact, rows, Bytes / int(sizeof(S))};
+  } else {
+    return {Bytes, exact, rows, 0};
+  }
 }
-template <class A, int Lanes>
-std::size_t storage_size(std::int32_t len2) noexcept {
-  return storage_size<A>(Lanes, len2);
+
+template <class A, class S, int Bytes>
+Layout layout_of(const Couples<A>& c) noexcept {
+  return layout_of<S, Bytes>(exact_gaps(c.gap_weight, c.gap_length_weight), profile_rows<A>(c.codes_used));
+}
+
+// In bytes.
+inline std::size_t storage_size(const Layout& layout, std::int32_t len2) noexcept {
+  const std::size_t n = std::size_t(len2 > 0 ? len2 : 0);
+  const std::size_t vectors = (2 + std::size_t(layout.exact) + std::size_t(layout.profile_rows)) * n + 1;
+  return std::size_t(layout.vector_bytes) * vectors + std::size_t(layout.code_bytes) * n;
 }
 
 // Bytes on a cache-line boundary: a vector of the rows then never
 // straddles two lines (measurably faster than wherever the heap puts it).
+// They are lent by the run's work block, which the alignment of the couple
+// has just left: the rounds mostly take no memory of their own. Left as the
+// block holds them: a pass writes each row before it reads it.
 class Storage {
  public:
-  explicit Storage(std::size_t bytes) : block_(bytes + line) {
-    void* start = block_.data();
-    std::size_t space = block_.size();
+  explicit Storage(std::size_t bytes) : size_(bytes + line) {
+    void* start = loan_.block().allocate(size_);
+    std::size_t space = size_;
     data_ = std::align(line, bytes, start, space);
   }
   void* data() noexcept { return data_; }
+  // All it asks for, the alignment's slack included.
+  std::size_t size() const noexcept { return size_; }
 
  private:
   static constexpr std::size_t line = 64;
-  std::vector<unsigned char> block_;
+  platform::Work_Loan loan_;
+  std::size_t size_;
   void* data_;
+};
+
+// Where the layout puts each row in the storage.
+template <class S, int Lanes>
+struct Rows {
+  using V = typename Vector<S, Lanes>::type;
+  V* h;
+  V* e;
+  V* y;
+  V* profile;
+  void* codes;
+  Rows(void* storage, std::int32_t len2, const Layout& layout) noexcept {
+    const std::size_t n = std::size_t(len2);
+    h = static_cast<V*>(storage);
+    e = h + n + 1;
+    y = e + n;
+    profile = y + (layout.exact ? n : 0);
+    codes = profile + std::size_t(layout.profile_rows) * n;
+  }
 };
 
 // The gap chains start far below any value of the pass, where adding a gap
@@ -114,51 +165,97 @@ inline int profile_row(std::uint32_t codes_used, int code) noexcept {
   return __builtin_popcount(codes_used & ((std::uint32_t(1) << code) - 1));
 }
 
-template <class A, class S, int Lanes>
-S* profile_of(S* storage, std::int32_t len2) noexcept {
-  return storage + std::size_t(Lanes) * (2 * std::size_t(len2) + 1);
-}
-
 // Made on any processor: each lane's code in a column gives one column of
 // the matrix, spread down the profile rows.
 template <class A, class S, int Lanes>
-__attribute__((always_inline)) inline void scalar_profile(const Couples<A>& c, S* storage) {
+__attribute__((always_inline)) inline void scalar_profile(const Couples<A>& c, const Rows<S, Lanes>& rows) {
   const std::size_t n = std::size_t(c.len2), stride = n * Lanes;
-  S* const profile = profile_of<A, S, Lanes>(storage, c.len2);
-  int rows = 0;
+  S* const profile = reinterpret_cast<S*>(rows.profile);
+  int made = 0;
   S columns[A::size][A::size];  // each code's column of the matrix, window 1's codes only
   for (int code = 0; code < A::size; ++code) {
     if (!(c.codes_used >> code & 1)) continue;
     for (int other = 0; other < A::size; ++other) {
-      columns[other][rows] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
+      columns[other][made] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
     }
-    ++rows;
+    ++made;
   }
   // Column by column, so that the vectors being written stay in the cache.
   for (std::size_t jj = 0; jj < n; ++jj) {
     for (int lane = 0; lane < Lanes; ++lane) {
       const S* const column = columns[std::size_t(c.codes_2[lane][jj])];
       S* out = profile + jj * Lanes + std::size_t(lane);
-      for (int row = 0; row < rows; ++row, out += stride) *out = column[row];
+      for (int row = 0; row < made; ++row, out += stride) *out = column[row];
     }
   }
 }
 
-// The pass over a profile already made. Exact: the recurrences of the
-// exact pass (a vertical gap opens from Y, free leading gaps go on from X
-// and Y), for gaps that may cost nothing.
-template <class A, class S, bool Global, bool Weighted, bool Exact, int Lanes>
-__attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* storage, std::int64_t* out) {
+// The pair scores of a row, read from a profile made beforehand.
+template <class S, int Lanes>
+struct Profile_Pairs {
   using V = typename Vector<S, Lanes>::type;
+  struct Row {
+    const V* scores;
+  };
+  const V* profile;
+  std::size_t len2;
+  std::uint32_t codes_used;
+  __attribute__((always_inline)) void row(int code, Row& r) const noexcept {
+    r.scores = profile + std::size_t(profile_row(codes_used, code)) * len2;
+  }
+  __attribute__((always_inline)) void at(const Row& r, std::int32_t jj, V& pair) const noexcept {
+    pair = r.scores[jj];
+  }
+};
+
+// The recurrences of one cell, from the cell below it (its H, and its E and
+// Y, which become this cell's), the cell diagonal to it, the pair's score,
+// and the row's horizontal chain (F, and X of the cell to its right, which
+// becomes this cell's X). Exact: a vertical gap opens from Y, and Y is kept.
+template <class S, int Lanes, bool Global, bool Exact>
+struct Recurrences {
+  using V = typename Vector<S, Lanes>::type;
+  V zero, g, l, gl;
+  __attribute__((always_inline)) void cell(const V& below, V& e, V& y, const V& diag, const V& pair, V& f, V& x,
+                                           V& h, V& d) const noexcept {
+    const V extend = e + l, open = (Exact ? y : below) + gl;
+    e = extend > open ? extend : open;
+    d = diag + pair;
+    V here = d > e ? d : e;
+    if constexpr (!Global) here = here > zero ? here : zero;
+    const V reach = x + g;
+    f = (f > reach ? f : reach) + l;
+    h = f > here ? f : here;
+    if constexpr (Exact) {
+      y = d > f ? d : f;
+      if constexpr (!Global) y = y > zero ? y : zero;
+    }
+    x = here;
+  }
+};
+
+// The pass over the rows laid out and the pairs ready. Rows go two to a
+// sweep of the columns, the lower one taking the upper one's values from
+// registers: a sweep reads and writes the rows of the storage once for
+// both. The last row (and the one before it when they do not pair up) goes
+// alone, where a global path's start cells are read.
+template <class A, class S, bool Global, bool Weighted, bool Exact, int Lanes, class Pairs>
+__attribute__((always_inline)) inline void qualities(const Couples<A>& c, const Rows<S, Lanes>& rows, Pairs& pairs,
+                                                     std::int64_t* out) {
+  using V = typename Vector<S, Lanes>::type;
+  using Row = typename Pairs::Row;
   const std::int32_t len1 = c.codes_1.length(), n = c.len2;
-  V* const h = reinterpret_cast<V*>(storage);
-  V* const e = h + n + 1;
-  const V* const profile = e + n;
-  V* const y = e + n + std::size_t(profile_rows<A>(c.codes_used)) * std::size_t(n);
-  V* const row_x = y + n;
-  const S G = S(c.gap_weight), L = S(c.gap_length_weight), GL = S(G + L);
+  V* const h = rows.h;
+  V* const e = rows.e;
+  V* const y = rows.y;
+  const S G = S(c.gap_weight), L = S(c.gap_length_weight);
   const V zero = V{};
   const V minus_infinity = zero + lane_minus_infinity<S>(c.gap_length_weight);
+  const Recurrences<S, Lanes, Global, Exact> r{zero, zero + G, zero + L, zero + S(G + L)};
+  // H at the column beyond the last, in row Ii.
+  const auto right_of = [&](std::int32_t ii) {
+    return Global && Weighted ? S(std::int64_t(G) + std::int64_t(L) * (len1 - ii)) : S(0);
+  };
   for (std::int32_t jj = 0; jj < n; ++jj) {
     if constexpr (Global && Weighted) {
       h[jj] = zero + S(std::int64_t(G) + std::int64_t(L) * (n - jj));
@@ -171,38 +268,69 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* sto
   }
   h[n] = zero;
   V best = zero + (Global ? std::numeric_limits<S>::min() : S(0));
-  for (std::int32_t ii = len1 - 1; ii >= 0; --ii) {
-    const V* const p = profile + std::size_t(profile_row(c.codes_used, int(c.codes_1.codes[ii]))) * std::size_t(n);
-    const S right = Global && Weighted ? S(std::int64_t(G) + std::int64_t(L) * (len1 - ii)) : S(0);
-    V f = Global && Weighted ? zero + right : minus_infinity;
-    V x_right = zero + right;
+  std::int32_t ii = len1 - 1;
+  for (; ii >= 2; ii -= 2) {
+    Row row_a, row_b;
+    pairs.row(int(c.codes_1.codes[ii]), row_a);
+    pairs.row(int(c.codes_1.codes[ii - 1]), row_b);
+    const V right_a = zero + right_of(ii), right_b = zero + right_of(ii - 1);
+    V f_a = Global && Weighted ? right_a : minus_infinity, f_b = Global && Weighted ? right_b : minus_infinity;
+    V x_a = right_a, x_b = right_b;
+    V diag_a = h[n], diag_b = right_a;
+    V start_a = zero;  // where the upper row's first cell leaves a global path's start
+    h[n] = right_b;
+    for (std::int32_t jj = n - 1; jj >= 0; --jj) {
+      V p_a, p_b;
+      pairs.at(row_a, jj, p_a);
+      pairs.at(row_b, jj, p_b);
+      const V below = h[jj];
+      V ev = e[jj], yv = Exact ? y[jj] : below;
+      V cell_a, cell_b, d;
+      r.cell(below, ev, yv, diag_a, p_a, f_a, x_a, cell_a, d);
+      diag_a = below;
+      if constexpr (!Global) best = best > cell_a ? best : cell_a;
+      if constexpr (Global && !Weighted) start_a = Exact ? yv : cell_a;
+      r.cell(cell_a, ev, yv, diag_b, p_b, f_b, x_b, cell_b, d);
+      diag_b = cell_a;
+      if constexpr (!Global) best = best > cell_b ? best : cell_b;
+      h[jj] = cell_b;
+      e[jj] = ev;
+      if constexpr (Exact) y[jj] = yv;
+    }
+    if constexpr (Global && !Weighted) {
+      const V start_b = Exact ? y[0] : h[0];
+      best = best > start_a ? best : start_a;
+      best = best > start_b ? best : start_b;
+    }
+  }
+  for (; ii >= 0; --ii) {
+    Row row;
+    pairs.row(int(c.codes_1.codes[ii]), row);
+    const V right = zero + right_of(ii);
+    V f = Global && Weighted ? right : minus_infinity;
+    V x = right;
     V diag = h[n];
     V pair = zero;  // D of the row's first cell
-    h[n] = zero + right;
+    h[n] = right;
     for (std::int32_t jj = n - 1; jj >= 0; --jj) {
+      V p;
+      pairs.at(row, jj, p);
       const V below = h[jj];
-      const V extend = e[jj] + L, open = (Exact ? y[jj] : below) + GL;
-      const V v = extend > open ? extend : open;
-      e[jj] = v;
-      const V d = diag + p[jj];
-      V x = d > v ? d : v;
-      if constexpr (!Global) x = x > zero ? x : zero;
-      const V reach = x_right + G;
-      f = (f > reach ? f : reach) + L;
-      const V cell = f > x ? f : x;
+      V ev = e[jj], yv = Exact ? y[jj] : below;
+      V cell, d;
+      r.cell(below, ev, yv, diag, p, f, x, cell, d);
+      diag = below;
       h[jj] = cell;
+      e[jj] = ev;
       if constexpr (Exact) {
-        V yv = d > f ? d : f;
-        if constexpr (!Global) yv = yv > zero ? yv : zero;
         y[jj] = yv;
         if constexpr (Global && !Weighted) {
-          row_x[jj] = x;
+          // X of the last row, first column aside, are where a path starts.
+          if (ii == 0 && jj > 0) best = best > x ? best : x;
           pair = d;
         }
       }
       if constexpr (!Global) best = best > cell ? best : cell;
-      x_right = x;
-      diag = below;
     }
     if constexpr (Global && !Weighted) {
       const V start = !Exact ? h[0] : ii > 0 ? y[0] : pair;
@@ -210,83 +338,84 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, S* sto
     }
   }
   if constexpr (Global && !Weighted) {
-    for (std::int32_t jj = 1; jj <= n; ++jj) {
-      const V start = Exact && jj < n ? row_x[jj] : h[jj];
-      best = best > start ? best : start;
-    }
+    for (std::int32_t jj = Exact ? n : 1; jj <= n; ++jj) best = best > h[jj] ? best : h[jj];
   }
   if constexpr (Global && Weighted) best = h[0];
   for (int lane = 0; lane < Lanes; ++lane) out[lane] = best[lane];
 }
 
-template <class A, class S, bool Exact, int Lanes>
-__attribute__((always_inline)) inline void dispatch_method(const Couples<A>& c, S* storage, std::int64_t* out) {
+template <class A, class S, bool Exact, int Lanes, class Pairs>
+__attribute__((always_inline)) inline void dispatch_method(const Couples<A>& c, const Rows<S, Lanes>& rows,
+                                                           Pairs& pairs, std::int64_t* out) {
   if (!c.global) {
-    qualities<A, S, false, false, Exact, Lanes>(c, storage, out);
+    qualities<A, S, false, false, Exact, Lanes>(c, rows, pairs, out);
   } else if (c.end_weight) {
-    qualities<A, S, true, true, Exact, Lanes>(c, storage, out);
+    qualities<A, S, true, true, Exact, Lanes>(c, rows, pairs, out);
   } else {
-    qualities<A, S, true, false, Exact, Lanes>(c, storage, out);
+    qualities<A, S, true, false, Exact, Lanes>(c, rows, pairs, out);
   }
 }
 
-template <class A, class S, int Lanes>
-__attribute__((always_inline)) inline void dispatch(const Couples<A>& c, S* storage, std::int64_t* out) {
+template <class A, class S, int Lanes, class Pairs>
+__attribute__((always_inline)) inline void dispatch(const Couples<A>& c, const Rows<S, Lanes>& rows, Pairs& pairs,
+                                                    std::int64_t* out) {
   if (exact_gaps(c.gap_weight, c.gap_length_weight)) {
-    dispatch_method<A, S, true, Lanes>(c, storage, out);
+    dispatch_method<A, S, true, Lanes>(c, rows, pairs, out);
   } else {
-    dispatch_method<A, S, false, Lanes>(c, storage, out);
+    dispatch_method<A, S, false, Lanes>(c, rows, pairs, out);
   }
+}
+
+// Over a profile made on any processor.
+template <class A, class S, int Bytes>
+__attribute__((always_inline)) inline void profile_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+  constexpr int Lanes = Bytes / int(sizeof(S));
+  const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, Bytes>(c));
+  scalar_profile<A, S, Lanes>(c, rows);
+  Profile_Pairs<S, Lanes> pairs{rows.profile, std::size_t(c.len2), c.codes_used};
+  dispatch<A, S, Lanes>(c, rows, pairs, out);
 }
 
 // Sixteen bytes of lanes, on any processor: 4 in 32 bits, 8 in 16 bits.
 template <class A, class S>
-void generic_pass(const Couples<A>& c, S* storage, std::int64_t* out) {
-  scalar_profile<A, S, int(16 / sizeof(S))>(c, storage);
-  dispatch<A, S, int(16 / sizeof(S))>(c, storage, out);
+void generic_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+  profile_pass<A, S, 16>(c, storage, out);
 }
 
 #if defined(__x86_64__) || defined(__i386__)
 #define SEQUENCE_ALIGNMENT_X86_LANES 1
 
-// The lanes' codes of each column, as a vector of Lanes elements of T, in
-// the rows' place for the exact recurrences (made afterwards).
+// The lanes' codes of each column, as a vector of Lanes elements of T.
 template <class A, class T, int Lanes>
-__attribute__((always_inline)) inline T* lane_codes(const Couples<A>& c, void* place) {
+__attribute__((always_inline)) inline void lane_codes(const Couples<A>& c, void* place) {
   T* const codes = static_cast<T*>(place);
   for (std::size_t jj = 0; jj < std::size_t(c.len2); ++jj) {
     for (int lane = 0; lane < Lanes; ++lane) codes[jj * Lanes + std::size_t(lane)] = T(c.codes_2[lane][jj]);
   }
-  return codes;
-}
-
-template <class A, class S, int Lanes>
-void* rows_place(const Couples<A>& c, S* storage) noexcept {
-  return profile_of<A, S, Lanes>(storage, c.len2) +
-         std::size_t(profile_rows<A>(c.codes_used)) * std::size_t(c.len2) * Lanes;
 }
 
 // With AVX2 and a matrix of bytes: a row of the profile is a byte table
 // lookup of the lanes' codes, in two tables of 16 codes.
 template <class A>
-__attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, std::int16_t* storage) {
+__attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, const Rows<std::int16_t, 16>& rows) {
   constexpr int Lanes = 16;
   alignas(16) std::int8_t tables[A::size][32] = {};
-  int rows = 0;
+  int made = 0;
   for (int code = 0; code < A::size; ++code) {
     if (!(c.codes_used >> code & 1)) continue;
     for (int other = 0; other < A::size; ++other) {
       const std::int32_t v = (*c.matrix)[std::size_t(code)][std::size_t(other)];
       if (v < -128 || v > 127) return false;
-      tables[rows][other] = std::int8_t(v);
+      tables[made][other] = std::int8_t(v);
     }
-    ++rows;
+    ++made;
   }
   const std::size_t n = std::size_t(c.len2);
-  const auto* const codes = lane_codes<A, std::int8_t, Lanes>(c, rows_place<A, std::int16_t, Lanes>(c, storage));
-  auto* out = reinterpret_cast<__m256i*>(profile_of<A, std::int16_t, Lanes>(storage, c.len2));
+  lane_codes<A, std::int8_t, Lanes>(c, rows.codes);
+  const auto* const codes = static_cast<const std::int8_t*>(rows.codes);
+  auto* out = reinterpret_cast<__m256i*>(rows.profile);
   const __m128i fifteen = _mm_set1_epi8(15);
-  for (int row = 0; row < rows; ++row) {
+  for (int row = 0; row < made; ++row) {
     const __m128i low = _mm_load_si128(reinterpret_cast<const __m128i*>(tables[row]));
     const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(tables[row] + 16));
     for (std::size_t jj = 0; jj < n; ++jj) {
@@ -299,61 +428,66 @@ __attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, st
   return true;
 }
 
-// With AVX-512BW: a row of the profile is a permutation of the matrix row
-// by the lanes' codes (at most 32 codes).
+// Thirty-two bytes of lanes (8 or 16); only where the processor has AVX2.
 template <class A, class S>
-__attribute__((target("avx512bw"))) inline void permuted_profile(const Couples<A>& c, S* storage) {
-  constexpr int Lanes = int(64 / sizeof(S));
+__attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+  constexpr int Lanes = 32 / int(sizeof(S));
+  if constexpr (sizeof(S) == 2) {
+    const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 32>(c));
+    if (byte_profile<A>(c, rows)) {
+      Profile_Pairs<S, Lanes> pairs{rows.profile, std::size_t(c.len2), c.codes_used};
+      dispatch<A, S, Lanes>(c, rows, pairs, out);
+      return;
+    }
+  }
+  profile_pass<A, S, 32>(c, storage, out);
+}
+
+// With AVX-512BW, no profile: each pair score is the matrix row of window
+// 1's code, held in one register (two for 32-bit lanes), permuted by the
+// lanes' codes of the column. The table of every code is made once a call.
+template <class A, class S>
+struct Permuted_Pairs {
+  static constexpr int Lanes = 64 / int(sizeof(S));
   static_assert(A::size <= 32);
-  const std::size_t n = std::size_t(c.len2);
-  const S* const codes = lane_codes<A, S, Lanes>(c, rows_place<A, S, Lanes>(c, storage));
-  auto* out = reinterpret_cast<__m512i*>(profile_of<A, S, Lanes>(storage, c.len2));
-  for (int code = 0; code < A::size; ++code) {
-    if (!(c.codes_used >> code & 1)) continue;
-    alignas(64) S table[64 / sizeof(S) * (sizeof(S) == 4 ? 2 : 1)] = {};
-    for (int other = 0; other < A::size; ++other) table[other] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
-    const __m512i first = _mm512_load_si512(table);
-    for (std::size_t jj = 0; jj < n; ++jj) {
-      const __m512i index = _mm512_loadu_si512(codes + jj * Lanes);
-      if constexpr (sizeof(S) == 2) {
-        _mm512_storeu_si512(out++, _mm512_permutexvar_epi16(index, first));
-      } else {
-        const __m512i second = _mm512_load_si512(table + 16);
-        _mm512_storeu_si512(out++, _mm512_permutex2var_epi32(first, index, second));
+  using V = typename Vector<S, Lanes>::type;
+  struct Row {
+    __m512i first, second;
+  };
+  const __m512i* codes;
+  alignas(64) S tables[A::size][32];
+  __attribute__((target("avx512bw"))) Permuted_Pairs(const Couples<A>& c, const void* lane_codes)
+      : codes(static_cast<const __m512i*>(lane_codes)), tables{} {
+    for (int code = 0; code < A::size; ++code) {
+      for (int other = 0; other < A::size; ++other) {
+        tables[code][other] = S((*c.matrix)[std::size_t(code)][std::size_t(other)]);
       }
     }
   }
-}
-
-// Thirty-two bytes of lanes (8 or 16); only where the processor has AVX2.
-template <class A, class S>
-__attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, S* storage, std::int64_t* out) {
-  bool made = false;
-  if constexpr (sizeof(S) == 2) made = byte_profile<A>(c, storage);
-  if (!made) scalar_profile<A, S, int(32 / sizeof(S))>(c, storage);
-  dispatch<A, S, int(32 / sizeof(S))>(c, storage, out);
-}
+  __attribute__((target("avx512bw"))) void row(int code, Row& r) const noexcept {
+    r.first = _mm512_load_si512(tables[code]);
+    if constexpr (sizeof(S) == 4) r.second = _mm512_load_si512(tables[code] + 16);
+  }
+  __attribute__((target("avx512bw"))) void at(const Row& r, std::int32_t jj, V& pair) const noexcept {
+    const __m512i index = _mm512_load_si512(codes + jj);
+    if constexpr (sizeof(S) == 2) {
+      pair = V(_mm512_permutexvar_epi16(index, r.first));
+    } else {
+      pair = V(_mm512_permutex2var_epi32(r.first, index, r.second));
+    }
+  }
+};
 
 // Sixty-four bytes of lanes (16 or 32); only where the processor has
-// AVX-512BW.
+// AVX-512BW. Flattened, so that the permutes come inline into the loops.
 template <class A, class S>
-__attribute__((target("avx512bw"))) void avx512_pass(const Couples<A>& c, S* storage, std::int64_t* out) {
-  permuted_profile<A, S>(c, storage);
-  dispatch<A, S, int(64 / sizeof(S))>(c, storage, out);
-}
-#endif
-
-// Four couples at once in 32 bits, on any processor.
-template <class A>
-void qualities_4(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
-  generic_pass<A, std::int32_t>(c, storage, out);
-}
-
-#ifdef SEQUENCE_ALIGNMENT_X86_LANES
-// Eight couples at once in 32 bits; only where the processor has AVX2.
-template <class A>
-void qualities_8(const Couples<A>& c, std::int32_t* storage, std::int64_t* out) {
-  avx2_pass<A, std::int32_t>(c, storage, out);
+__attribute__((target("avx512bw"), flatten)) void avx512_pass(const Couples<A>& c, void* storage,
+                                                               std::int64_t* out) {
+  constexpr int Lanes = 64 / int(sizeof(S));
+  const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 64>(c));
+  lane_codes<A, S, Lanes>(c, rows.codes);
+  Permuted_Pairs<A, S> pairs(c, rows.codes);
+  dispatch<A, S, Lanes>(c, rows, pairs, out);
 }
 #endif
 

@@ -1,5 +1,5 @@
-// Speed of the randomisation rounds alone, at each pass the processor can
-// run, and of the random draws that shuffle them.
+// Speed and storage of the randomisation rounds alone, at each pass the
+// processor can run, and the speed of the random draws that shuffle them.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -29,47 +29,62 @@ std::vector<Code> random_codes(int length, int alphabet, std::uint32_t seed) {
   return codes;
 }
 
-// 1000 rounds of Length x Length, a batch of random windows scored over and
-// over (the shuffles are left out).
+// Rounds of Len1 x Len2, a batch of random windows scored over and over
+// (the shuffles are left out), and the bytes of storage the rounds take.
 template <class A, class Code, class Matrix>
-void rounds(benchmark::State& state, const Matrix& matrix, int alphabet, bool global, std::int32_t g,
-            std::int32_t l) {
+void rounds(benchmark::State& state, const Matrix& matrix, int alphabet, bool global, std::int32_t g, std::int32_t l,
+            int len1, int len2, int count) {
   const auto pass = kernel::Rounds_Pass(state.range(0));
-  const int n = int(state.range(1));
   if (!kernel::Runs_Here(pass)) {
     state.SkipWithError("not on this processor");
     return;
   }
   state.SetLabel(pass_names[state.range(0)]);
-  const std::vector<Code> a = random_codes<Code>(n, alphabet, 1);
-  const kernel::Problem<A> problem{{a.data(), 1, n}, {a.data(), 1, n}, &matrix, g, l, global, false};
+  const std::vector<Code> a = random_codes<Code>(len1, alphabet, 1);
+  const std::vector<Code> b = random_codes<Code>(len2, alphabet, 2);
+  const kernel::Problem<A> problem{{a.data(), 1, len1}, {b.data(), 1, len2}, &matrix, g, l, global, false};
   kernel::Rounds<A> scorer(problem, pass);
   const int width = scorer.batch();
   std::vector<std::vector<Code>> windows;
   std::vector<const Code*> pointers;
-  for (int k = 0; k < width; ++k) windows.push_back(random_codes<Code>(n, alphabet, 2 + std::uint32_t(k)));
+  for (int k = 0; k < width; ++k) windows.push_back(random_codes<Code>(len2, alphabet, 3 + std::uint32_t(k)));
   for (const auto& w : windows) pointers.push_back(w.data());
   std::vector<std::int32_t> qualities(static_cast<std::size_t>(width));
   for (auto _ : state) {
-    for (int done = 0; done < 1000; done += width) {
-      scorer.score(pointers.data(), std::min(width, 1000 - done), qualities.data());
+    for (int done = 0; done < count; done += width) {
+      scorer.score(pointers.data(), std::min(width, count - done), qualities.data());
       benchmark::DoNotOptimize(qualities.data());
     }
   }
   state.counters["cells"] =
-      benchmark::Counter(1000.0 * n * n * double(state.iterations()), benchmark::Counter::kIsRate);
+      benchmark::Counter(double(count) * len1 * len2 * double(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["storage"] = double(scorer.storage());
 }
 
+// 1000 rounds of 300 x 300.
 void Rounds_Local_Protein(benchmark::State& state) {
-  rounds<kernel::Protein, Amino_Acid>(state, utils::Default_Protein_Matrix(), 20, false, -11, -1);
+  const int n = int(state.range(1));
+  rounds<kernel::Protein, Amino_Acid>(state, utils::Default_Protein_Matrix(), 20, false, -11, -1, n, n, 1000);
 }
 
 void Rounds_Global_DNA(benchmark::State& state) {
-  rounds<kernel::Nucleic, Nucleotide>(state, utils::Default_Nucleic_Matrix(10, 0), 4, true, -50, -3);
+  const int n = int(state.range(1));
+  rounds<kernel::Nucleic, Nucleotide>(state, utils::Default_Nucleic_Matrix(10, 0), 4, true, -50, -3, n, n, 1000);
+}
+
+// 32 rounds of a short window 1 against a long window 2, where the storage
+// is largest.
+void Rounds_Long_Window_Protein(benchmark::State& state) {
+  rounds<kernel::Protein, Amino_Acid>(state, utils::Default_Protein_Matrix(), 20, false, -11, -1, 100,
+                                      int(state.range(1)), 32);
 }
 
 void passes(benchmark::internal::Benchmark* b) {
   for (int pass = 0; pass < 7; ++pass) b->Args({pass, 300});
+}
+
+void long_passes(benchmark::internal::Benchmark* b) {
+  for (int pass = 1; pass < 7; ++pass) b->Args({pass, 60000});
 }
 
 // One draw over a range the shuffles use.
@@ -94,5 +109,6 @@ void Shuffle_300(benchmark::State& state) {
 
 BENCHMARK(Rounds_Local_Protein)->Apply(passes)->Unit(benchmark::kMillisecond);
 BENCHMARK(Rounds_Global_DNA)->Apply(passes)->Unit(benchmark::kMillisecond);
+BENCHMARK(Rounds_Long_Window_Protein)->Apply(long_passes)->Unit(benchmark::kMillisecond);
 BENCHMARK(Random_Draw)->Arg(300)->Arg(std::int64_t(1) << 32);
 BENCHMARK(Shuffle_300)->Unit(benchmark::kMicrosecond);

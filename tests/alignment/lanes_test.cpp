@@ -43,12 +43,13 @@ void check_lanes(std::uint32_t seed, int trials) {
       SCOPED_TRACE("trial " + std::to_string(trial) + ", method " + std::to_string(method));
       ASSERT_TRUE(detail::scores_fit_32_bits(matrix, w1.length(), len2, gap, gap_length));
       const lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, global, end_weight};
-      std::vector<std::int32_t> storage(lanes::storage_size<A, 8>(len2));
       std::int64_t four[4], eight[8];
-      lanes::qualities_4<A>(couples, storage.data(), four);
+      lanes::Storage narrow(lanes::storage_size(lanes::layout_of<A, std::int32_t, 16>(couples), len2));
+      lanes::generic_pass<A, std::int32_t>(couples, narrow.data(), four);
 #ifdef SEQUENCE_ALIGNMENT_X86_LANES
       const bool wide = Runs_Here(Rounds_Pass::avx2_32);
-      if (wide) lanes::qualities_8<A>(couples, storage.data(), eight);
+      lanes::Storage storage(lanes::storage_size(lanes::layout_of<A, std::int32_t, 32>(couples), len2));
+      if (wide) lanes::avx2_pass<A, std::int32_t>(couples, storage.data(), eight);
 #else
       const bool wide = false;
 #endif

@@ -265,6 +265,54 @@ TEST(RandomisationRounds, PassesTheProcessorLacksAreRefused) {
 
 namespace {
 
+// The rounds before the 16-bit lanes held eight 32-bit lanes of H, E, Y, X
+// and a profile row for every code, 8 (Len2 (4 + Size) + 1) int32, and a
+// cache line of slack.
+template <class A>
+std::size_t storage_before(std::int32_t len2) {
+  return 4 * 8 * (std::size_t(len2) * (4 + A::size) + 1) + 64;
+}
+
+template <class A>
+void expect_storage_within_before(const typename A::matrix_type& matrix) {
+  using Code = typename A::code_type;
+  // Window 1 of one code, and of every code (a profile row each).
+  std::vector<Code> one(5, Code(1)), every;
+  for (int code = 0; code < A::size; ++code) every.push_back(Code(code));
+  for (const std::int32_t len2 : {1, 2, 3, 31, 300, 4097, 65535}) {
+    const std::vector<Code> window(static_cast<std::size_t>(len2), Code(0));
+    for (const std::vector<Code>* codes_1 : {&one, &every}) {
+      for (const Weights weights : {ordinary[0], ordinary[2], costless[0], rewarding[0]}) {
+        for (int method = 0; method < 3; ++method) {
+          const Problem<A> problem{{codes_1->data(), 1, std::int32_t(codes_1->size())},
+                                   {window.data(), 1, len2},
+                                   &matrix,
+                                   weights.gap,
+                                   weights.gap_length,
+                                   method > 0,
+                                   method == 1};
+          for (Rounds_Pass pass : passes_here()) {
+            if (!takes(problem, pass)) continue;
+            SCOPED_TRACE(std::string(name(pass)) + ", " + std::to_string(codes_1->size()) + " x " +
+                         std::to_string(len2) + ", method " + std::to_string(method) + ", gaps " +
+                         std::to_string(weights.gap) + " " + std::to_string(weights.gap_length));
+            EXPECT_LE(Rounds<A>(problem, pass).storage(), storage_before<A>(len2));
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST(RandomisationRounds, StorageNoLargerThanTheEightLanesBefore) {
+  expect_storage_within_before<Nucleic>(utils::Default_Nucleic_Matrix(10, -9));
+  expect_storage_within_before<Protein>(utils::Default_Protein_Matrix());
+}
+
+namespace {
+
 // The mean and deviation of the rounds, exactly, for a table of problems
 // of both alphabets, every method, weight class and bound; the rounds
 // counts leave the last batch short.
