@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Runs two builds of zarn_bench in turn, several times, and prints for each
 benchmark the median of the cells-per-second counter of each, its spread
-(lowest and highest) and the ratio of the medians. Interleaving the runs
-spreads the noise of a shared machine over both.
+(lowest and highest) and the ratio of the medians; a benchmark without that
+counter (a random draw, a shuffle) is shown by its time, and its ratio is
+before over after, so that above 1 is faster either way. Interleaving the
+runs spreads the noise of a shared machine over both.
 
     scripts/compare-bench.py BEFORE AFTER [--runs N] [--filter REGEX]
 
@@ -15,10 +17,16 @@ import subprocess
 import sys
 
 
+NANOSECONDS = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
 def run(binary, flt):
+    """Each benchmark's cells per second, or its time in ns (a negative
+    number, so that the two never mix)."""
     out = subprocess.run([binary, "--benchmark_format=json", "--benchmark_filter=" + flt],
                          check=True, capture_output=True, text=True).stdout
-    return {b["name"]: b["cells"] for b in json.loads(out)["benchmarks"] if "cells" in b}
+    return {b["name"]: b["cells"] if "cells" in b else -b["real_time"] * NANOSECONDS[b["time_unit"]]
+            for b in json.loads(out)["benchmarks"]}
 
 
 def main():
@@ -38,13 +46,19 @@ def main():
     def shown(values):
         if not values:
             return f"{'-':>28}"
+        if values[0] < 0:
+            times = [-v for v in values]
+            return f"{statistics.median(times):9.4g} ns ({min(times):.4g}-{max(times):.4g})"
         return f"{statistics.median(values) / 1e6:9.0f} M ({min(values) / 1e6:.0f}-{max(values) / 1e6:.0f})"
 
     names = list(samples[args.before]) + [n for n in samples[args.after] if n not in samples[args.before]]
-    print(f"{'benchmark (cells/s, median and spread)':40} {'before':>28} {'after':>28}  ratio")
+    print(f"{'benchmark (cells/s or time: median, spread)':40} {'before':>28} {'after':>28}  ratio")
     for name in names:
         before, after = samples[args.before].get(name, []), samples[args.after].get(name, [])
-        ratio = f"{statistics.median(after) / statistics.median(before):6.2f}" if before and after else ""
+        ratio = ""
+        if before and after:
+            b, a = statistics.median(before), statistics.median(after)
+            ratio = f"{(a / b if b > 0 else b / a):6.2f}"
         print(f"{name:40} {shown(before):>28} {shown(after):>28}  {ratio}")
 
 
