@@ -95,6 +95,27 @@ struct Output {
   cells::Start_Cells* starts;
 };
 
+// Each cell P of a row (index Pad + column) in a group of vectors that Test
+// marks, from the end of the row. Test(Mask, K) sets a mask over the vector
+// at index K; a whole vector takes several steps to test, so four are
+// tested at once, and only the cells of a marked group go to Each.
+template <int W, class Mask, class Test, class Each>
+SEQUENCE_ALIGNMENT_INLINE void each_marked(std::size_t columns, std::size_t pad, Test test, Each each) {
+  for (std::size_t end = columns; end > 0;) {
+    const std::size_t at = end >= 4 * W ? end - 4 * W : 0;
+    Mask found, more;
+    test(found, at);
+    for (std::size_t k = at + W; k < end; k += W) {
+      test(more, k);
+      found |= more;
+    }
+    if (simd::any(found)) {
+      for (std::size_t p = end; p-- > std::max(at, pad);) each(p);
+    }
+    end = at;
+  }
+}
+
 // The recurrences of the scalar passes (sequence_alignment-kernel-fill for
 // the fast fill, -exact for the exact one), a row at a time from the last,
 // each row a vector at a time from its end. The vertical gap and the pair
@@ -342,31 +363,23 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
 
     if constexpr (Fast_Full) {
       if (simd::any(long_gaps)) [[unlikely]] {
-        // Such cells are few, but many rows of a global call have one:
-        // four vectors a test, from the end of the row.
-        for (std::size_t end = columns; end > 0;) {
-          const std::size_t at = end >= 4 * W ? end - 4 * W : 0;
-          UV found{};
-          for (std::size_t k = at; k < end; k += W) {
-            B cell_moves;
-            UV horizontal_length, vertical_length;
-            simd::load(cell_moves, moves + k);
-            simd::load(horizontal_length, rows.h_length + k);
-            simd::load(vertical_length, e_length + k);
-            const UV gap_moves = __builtin_convertvector(cell_moves, UV) & 12;
-            found |= (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
+        // Such cells are few, but many rows of a global call have one.
+        const auto test = [&](UV& found, std::size_t k) __attribute__((always_inline)) {
+          B cell_moves;
+          UV horizontal_length, vertical_length;
+          simd::load(cell_moves, moves + k);
+          simd::load(horizontal_length, rows.h_length + k);
+          simd::load(vertical_length, e_length + k);
+          const UV gap_moves = __builtin_convertvector(cell_moves, UV) & 12;
+          found = (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
+        };
+        each_marked<W, UV>(columns, pad, test, [&](std::size_t p) {
+          if ((moves[p] & 12) == 12 && (rows.h_length[p] | e_length[p]) > 255) {
+            const std::size_t jj = p - pad;
+            fill::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[p], e_length[p],
+                            moves + pad);
           }
-          if (simd::any(found)) {
-            for (std::size_t p = end; p-- > std::max(at, pad);) {
-              if ((moves[p] & 12) == 12 && (rows.h_length[p] | e_length[p]) > 255) {
-                const std::size_t jj = p - pad;
-                fill::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[p],
-                                e_length[p], moves + pad);
-              }
-            }
-          }
-          end = at;
-        }
+        });
       }
     }
     if constexpr (Full) {
@@ -382,23 +395,16 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
             local_best = row_top;
             out.starts->list.clear();
           }
-          // Four vectors a test: a test of a whole vector takes several steps.
           V top;
           simd::fill(top, row_top);
-          for (std::size_t end = columns; end > 0;) {
-            const std::size_t at = end >= 4 * W ? end - 4 * W : 0;
-            V h, found = zero;
-            for (std::size_t k = at; k < end; k += W) {
-              simd::load(h, above + k);
-              found |= h == top;
-            }
-            if (simd::any(found)) {
-              for (std::size_t p = end; p-- > std::max(at, pad);) {
-                if (above[p] == row_top) out.starts->list.push_back({i, std::int32_t(p - pad) + fr.first2});
-              }
-            }
-            end = at;
-          }
+          const auto test = [&](V& found, std::size_t k) __attribute__((always_inline)) {
+            V h;
+            simd::load(h, above + k);
+            found = h == top;
+          };
+          each_marked<W, V>(columns, pad, test, [&](std::size_t p) {
+            if (above[p] == row_top) out.starts->list.push_back({i, std::int32_t(p - pad) + fr.first2});
+          });
         }
       }
     }
