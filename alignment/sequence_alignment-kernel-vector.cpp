@@ -212,6 +212,8 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     column += lane;
     V row_best = lowest;
     UV long_gaps{};  // some cell with both gap moves and a gap longer than a byte
+    // With free global ends a leading gap goes on from X of row First1 only.
+    const bool keep_x = Exact && global && !weighted && i == fr.first1;
 
     // A vector's values up to the horizontal chain, which need no carry
     // from the vector to the right (its X only), computed a vector ahead.
@@ -326,7 +328,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         if constexpr (Exact) simd::store(y_above + at, y_value);
       }
       if constexpr (Exact && !Local) {
-        if (global && !weighted) simd::store(rows.x + at, x);
+        if (keep_x) simd::store(rows.x + at, x);
       }
       if constexpr (Local) {
         V h_window = h;
