@@ -32,9 +32,11 @@ struct Choice {
 bool runs(Instruction_Set set) noexcept;
 Instruction_Set widest() noexcept;
 
-// 32-bit lanes. The scan adds up to 16 gap-length weights to a value (and
-// the gap weight once), and to minus_infinity_32 (-2^30); with those below
-// 2^28 together, every value of a pass that scores_fit_32_bits keeps below
+// 32-bit lanes. A pass adds to a value at most two gap weights and
+// scan_steps gap-length weights (the scan across a vector and the carry
+// from the vector to its right take one each a lane), and as many
+// gap-length weights to minus_infinity_32 (-2^30); with those below 2^28
+// together, every value of a pass that scores_fit_32_bits keeps below
 // 2^29 (its proof) plus 2^28, and minus infinity with its steps stays
 // below -2^30 + 2^28: no lane overflows, and minus infinity stays below
 // every value. Beyond, the scalar 32-bit pass runs.
