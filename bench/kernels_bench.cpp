@@ -66,10 +66,12 @@ void local_protein(benchmark::State& state, std::int32_t g, std::int32_t l) {
   });
 }
 
-void global_dna(benchmark::State& state, std::int32_t g, std::int32_t l) {
+// End gaps charged like inner ones, unless Free_Ends (zarn's default).
+void global_dna(benchmark::State& state, std::int32_t g, std::int32_t l, bool free_ends = false) {
   const auto matrix = utils::Default_Nucleic_Matrix(100, -90);
   each_iteration<Nucleotide>(state, 4, 4, [&](auto a, auto b) {
-    return global::Compute_Global_Alignments_Nucleic(a, b, matrix, 100, -90, g, l, dvh, one, keep_all, true, -1);
+    return global::Compute_Global_Alignments_Nucleic(a, b, matrix, 100, -90, g, l, dvh, one, keep_all, !free_ends,
+                                                     -1);
   });
 }
 
@@ -109,6 +111,8 @@ void Global_DNA_Quality(benchmark::State& state) { global_dna_quality(state, -50
 // The exact fill: gaps that cost nothing, or openings that reward.
 void Local_Protein_Exact(benchmark::State& state) { local_protein(state, 0, 0); }
 void Global_DNA_Exact(benchmark::State& state) { global_dna(state, 5, -3); }
+void Global_DNA_Free_Ends(benchmark::State& state) { global_dna(state, -50, -3, true); }
+void Global_DNA_Exact_Free_Ends(benchmark::State& state) { global_dna(state, 5, -3, true); }
 void Global_DNA_Exact_Quality(benchmark::State& state) { global_dna_quality(state, 5, -3); }
 
 }  // namespace
@@ -121,4 +125,6 @@ BENCHMARK(Local_Protein_Quality)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA_Quality)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Local_Protein_Exact)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA_Exact)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Global_DNA_Free_Ends)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Global_DNA_Exact_Free_Ends)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA_Exact_Quality)->Arg(3000)->Unit(benchmark::kMillisecond);
