@@ -21,31 +21,11 @@
 
 namespace sequence_alignment::kernel::lanes {
 
+// Lanes elements of S, which may stand at any boundary of S and be
+// written through S pointers as well (the profile).
 template <class S, int Lanes>
-struct Vector;
-template <>
-struct Vector<std::int32_t, 4> {
-  typedef std::int32_t type __attribute__((vector_size(16), aligned(4), may_alias));
-};
-template <>
-struct Vector<std::int32_t, 8> {
-  typedef std::int32_t type __attribute__((vector_size(32), aligned(4), may_alias));
-};
-template <>
-struct Vector<std::int32_t, 16> {
-  typedef std::int32_t type __attribute__((vector_size(64), aligned(4), may_alias));
-};
-template <>
-struct Vector<std::int16_t, 8> {
-  typedef std::int16_t type __attribute__((vector_size(16), aligned(2), may_alias));
-};
-template <>
-struct Vector<std::int16_t, 16> {
-  typedef std::int16_t type __attribute__((vector_size(32), aligned(2), may_alias));
-};
-template <>
-struct Vector<std::int16_t, 32> {
-  typedef std::int16_t type __attribute__((vector_size(64), aligned(2), may_alias));
+struct Vector {
+  typedef S type __attribute__((vector_size(Lanes * sizeof(S)), aligned(sizeof(S)), may_alias));
 };
 
 template <class A>
