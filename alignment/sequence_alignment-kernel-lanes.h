@@ -61,20 +61,18 @@ struct Layout {
 // The 64-byte passes permute, with the lanes' codes as lanes of their own
 // width: 24 protein rows of 64 bytes would take more than the 32-byte
 // passes do; the AVX2 16-bit pass makes its profile from byte codes.
-template <class S, int Bytes>
-constexpr Layout layout_of(bool exact, int rows) noexcept {
-  if constexpr (Bytes == 64) {
-    return {Bytes, exact, 0, Bytes};
-  } else if constexpr (Bytes == 32 && sizeof(S) == 2) {
-    return {Bytes, exact, rows, Bytes / int(sizeof(S))};
-  } else {
-    return {Bytes, exact, rows, 0};
-  }
+// Always inlined, so that a pass folds it to its own constants.
+__attribute__((always_inline)) constexpr Layout layout_of(int lane_bytes, int vector_bytes, bool exact,
+                                                         int rows) noexcept {
+  if (vector_bytes == 64) return {vector_bytes, exact, 0, vector_bytes};
+  if (vector_bytes == 32 && lane_bytes == 2) return {vector_bytes, exact, rows, vector_bytes / lane_bytes};
+  return {vector_bytes, exact, rows, 0};
 }
 
 template <class A, class S, int Bytes>
 Layout layout_of(const Couples<A>& c) noexcept {
-  return layout_of<S, Bytes>(exact_gaps(c.gap_weight, c.gap_length_weight), profile_rows<A>(c.codes_used));
+  return layout_of(int(sizeof(S)), Bytes, exact_gaps(c.gap_weight, c.gap_length_weight),
+                   profile_rows<A>(c.codes_used));
 }
 
 // In bytes.
