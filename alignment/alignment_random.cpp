@@ -39,8 +39,12 @@ void shuffle(Array& codes) {
   // the program-wide generator by exactly one step.
   const auto seed = std::int32_t(Program_Generator().random());
   if (codes.is_null() || codes.last() < codes.first()) return;
-  platform::Uniform_Discrete local(codes.first(), codes.last());
-  local.reset(seed);
+  platform::Uniform_Discrete seeded(codes.first(), codes.last());
+  seeded.reset(seed);
+  // Drawn from a copy whose address never leaves this function: the swaps
+  // store bytes, which may alias any object that has been seen elsewhere,
+  // and would keep the generator's state out of registers.
+  platform::Uniform_Discrete local = seeded;
   const std::int64_t length = std::int64_t(codes.last()) - codes.first() + 1;
   for (std::int64_t step = 0; step < length; ++step) {
     const auto i = std::int32_t(local.random());

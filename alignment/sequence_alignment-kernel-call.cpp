@@ -91,55 +91,43 @@ std::int32_t Compute_Quality(const Problem<A>& problem) {
   return detail::to_score(score::quality<A>(problem));
 }
 
-bool Runs_Here(Rounds_Pass pass) noexcept {
-  switch (pass) {
-    case Rounds_Pass::scalar_64:
-    case Rounds_Pass::generic_32:
-    case Rounds_Pass::generic_16:
-      return true;
-#ifdef SEQUENCE_ALIGNMENT_X86_LANES
-    case Rounds_Pass::avx2_32:
-    case Rounds_Pass::avx2_16:
-      return __builtin_cpu_supports("avx2");
-    case Rounds_Pass::avx512_32:
-    case Rounds_Pass::avx512_16:
-      return __builtin_cpu_supports("avx512bw");
-#endif
-    default:
-      return false;
-  }
-}
-
 namespace {
 
-int lanes_of(Rounds_Pass pass) noexcept {
+// A lanes pass as the fills name theirs, an instruction set and 16 or 32
+// bits a lane; 0 bits for the 64-bit pass.
+vector::Choice choice_of(Rounds_Pass pass) noexcept {
+  using vector::Instruction_Set;
   switch (pass) {
-    case Rounds_Pass::generic_32:
-      return 4;
-    case Rounds_Pass::avx2_32:
     case Rounds_Pass::generic_16:
-      return 8;
-    case Rounds_Pass::avx512_32:
+      return {Instruction_Set::GENERIC, 16};
+    case Rounds_Pass::generic_32:
+      return {Instruction_Set::GENERIC, 32};
     case Rounds_Pass::avx2_16:
-      return 16;
+      return {Instruction_Set::AVX2, 16};
+    case Rounds_Pass::avx2_32:
+      return {Instruction_Set::AVX2, 32};
     case Rounds_Pass::avx512_16:
-      return 32;
+      return {Instruction_Set::AVX512BW, 16};
+    case Rounds_Pass::avx512_32:
+      return {Instruction_Set::AVX512BW, 32};
     default:
-      return 1;
+      return {Instruction_Set::GENERIC, 0};
   }
 }
 
-bool sixteen_bits(Rounds_Pass pass) noexcept {
-  return pass == Rounds_Pass::generic_16 || pass == Rounds_Pass::avx2_16 || pass == Rounds_Pass::avx512_16;
+// In bytes.
+int vector_size(vector::Instruction_Set set) noexcept {
+  return set == vector::Instruction_Set::AVX512BW ? 64 : set == vector::Instruction_Set::AVX2 ? 32 : 16;
 }
 
 // Whether the lanes of the pass hold every value of the problem's
 // recurrences (64 bits are refused only later, for a final score beyond 32).
 template <class A>
 bool fits(const Problem<A>& p, Rounds_Pass pass) noexcept {
-  if (pass == Rounds_Pass::scalar_64) return true;
+  const int bits = choice_of(pass).lane_bits;
+  if (bits == 0) return true;
   const std::int32_t len1 = p.codes_1.length(), len2 = p.codes_2.length();
-  if (sixteen_bits(pass)) {
+  if (bits == 16) {
     return detail::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, p.global);
   }
   return detail::scores_fit_32_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight);
@@ -183,26 +171,13 @@ Lanes_Pass<A> lanes_pass(Rounds_Pass pass) noexcept {
   }
 }
 
-// What the pass keeps for a couple with these gaps and window 1's codes.
-lanes::Layout layout(Rounds_Pass pass, bool exact, int rows) noexcept {
-  switch (pass) {
-    case Rounds_Pass::generic_32:
-      return lanes::layout_of<std::int32_t, 16>(exact, rows);
-    case Rounds_Pass::generic_16:
-      return lanes::layout_of<std::int16_t, 16>(exact, rows);
-    case Rounds_Pass::avx2_32:
-      return lanes::layout_of<std::int32_t, 32>(exact, rows);
-    case Rounds_Pass::avx2_16:
-      return lanes::layout_of<std::int16_t, 32>(exact, rows);
-    case Rounds_Pass::avx512_32:
-      return lanes::layout_of<std::int32_t, 64>(exact, rows);
-    case Rounds_Pass::avx512_16:
-    default:
-      return lanes::layout_of<std::int16_t, 64>(exact, rows);
-  }
-}
-
 }  // namespace
+
+bool Runs_Here(Rounds_Pass pass) noexcept {
+  if (pass == Rounds_Pass::scalar_64) return true;
+  const vector::Choice choice = choice_of(pass);
+  return choice.lane_bits != 0 && vector::runs(choice.set);
+}
 
 // What a lanes pass works in, made once for all the rounds.
 template <class A>
@@ -222,14 +197,16 @@ Rounds<A>::Rounds(const Problem<A>& problem, Rounds_Pass pass) : problem_(proble
   if (!fits(problem, pass)) platform::raise(standard::CONSTRAINT_ERROR, "rounds beyond the bound of the pass's lanes");
   // Empty windows score 0 whatever the pass, as Compute_Quality has it.
   if (pass == Rounds_Pass::scalar_64 || problem.codes_1.length() <= 0 || problem.codes_2.length() <= 0) return;
-  batch_ = lanes_of(pass);
+  const vector::Choice choice = choice_of(pass);
+  batch_ = vector_size(choice.set) * 8 / choice.lane_bits;
   // Only the codes of window 1 have a row of the profile.
   std::uint32_t codes_used = 0;
   for (std::int32_t k = 0; k < problem.codes_1.length(); ++k) {
     codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
   }
-  const lanes::Layout plan =
-      layout(pass, exact_gaps(problem.gap_weight, problem.gap_length_weight), lanes::profile_rows<A>(codes_used));
+  const lanes::Layout plan = lanes::layout_of(choice.lane_bits / 8, vector_size(choice.set),
+                                              exact_gaps(problem.gap_weight, problem.gap_length_weight),
+                                              lanes::profile_rows<A>(codes_used));
   work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(lanes::storage_size(plan, problem.codes_2.length())),
                        std::vector<const typename A::code_type*>(static_cast<std::size_t>(batch_)), codes_used});
 }

@@ -21,31 +21,11 @@
 
 namespace sequence_alignment::kernel::lanes {
 
+// Lanes elements of S, which may stand at any boundary of S and be
+// written through S pointers as well (the profile).
 template <class S, int Lanes>
-struct Vector;
-template <>
-struct Vector<std::int32_t, 4> {
-  typedef std::int32_t type __attribute__((vector_size(16), aligned(4), may_alias));
-};
-template <>
-struct Vector<std::int32_t, 8> {
-  typedef std::int32_t type __attribute__((vector_size(32), aligned(4), may_alias));
-};
-template <>
-struct Vector<std::int32_t, 16> {
-  typedef std::int32_t type __attribute__((vector_size(64), aligned(4), may_alias));
-};
-template <>
-struct Vector<std::int16_t, 8> {
-  typedef std::int16_t type __attribute__((vector_size(16), aligned(2), may_alias));
-};
-template <>
-struct Vector<std::int16_t, 16> {
-  typedef std::int16_t type __attribute__((vector_size(32), aligned(2), may_alias));
-};
-template <>
-struct Vector<std::int16_t, 32> {
-  typedef std::int16_t type __attribute__((vector_size(64), aligned(2), may_alias));
+struct Vector {
+  typedef S type __attribute__((vector_size(Lanes * sizeof(S)), aligned(sizeof(S)), may_alias));
 };
 
 template <class A>
@@ -81,20 +61,18 @@ struct Layout {
 // The 64-byte passes permute, with the lanes' codes as lanes of their own
 // width: 24 protein rows of 64 bytes would take more than the 32-byte
 // passes do; the AVX2 16-bit pass makes its profile from byte codes.
-template <class S, int Bytes>
-constexpr Layout layout_of(bool exact, int rows) noexcept {
-  if constexpr (Bytes == 64) {
-    return {Bytes, exact, 0, Bytes};
-  } else if constexpr (Bytes == 32 && sizeof(S) == 2) {
-    return {Bytes, exact, rows, Bytes / int(sizeof(S))};
-  } else {
-    return {Bytes, exact, rows, 0};
-  }
+// Always inlined, so that a pass folds it to its own constants.
+__attribute__((always_inline)) constexpr Layout layout_of(int lane_bytes, int vector_bytes, bool exact,
+                                                         int rows) noexcept {
+  if (vector_bytes == 64) return {vector_bytes, exact, 0, vector_bytes};
+  if (vector_bytes == 32 && lane_bytes == 2) return {vector_bytes, exact, rows, vector_bytes / lane_bytes};
+  return {vector_bytes, exact, rows, 0};
 }
 
 template <class A, class S, int Bytes>
 Layout layout_of(const Couples<A>& c) noexcept {
-  return layout_of<S, Bytes>(exact_gaps(c.gap_weight, c.gap_length_weight), profile_rows<A>(c.codes_used));
+  return layout_of(int(sizeof(S)), Bytes, exact_gaps(c.gap_weight, c.gap_length_weight),
+                   profile_rows<A>(c.codes_used));
 }
 
 // In bytes.

@@ -2,6 +2,7 @@
 // processor can run, and the speed of the random draws that shuffle them.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>

@@ -2,6 +2,7 @@
 // same generator state must give the same values for every range.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
