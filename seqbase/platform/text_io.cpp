@@ -40,11 +40,12 @@ bool write_all(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// A new file; never through a symbolic link, nor over anything already there.
-int open_new(const char* path) {
+// The system's open, tried again when a signal interrupts it; a file it
+// creates gets 0666 less the umask.
+int open_path(const char* path, int flags) {
   int fd;
   do {
-    fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    fd = ::open(path, flags, 0666);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
@@ -67,10 +68,7 @@ int open_own_regular(const char* path) {
     errno = EPERM;
     return -1;
   }
-  int fd;
-  do {
-    fd = ::open(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = open_path(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat after {};
   if (::fstat(fd, &after) != 0 || !own_regular(after) || after.st_dev != before.st_dev ||
@@ -279,10 +277,7 @@ Output_File::~Output_File() {
 void Output_File::create(std::string_view name) {
   if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
   std::string path(name);
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = open_path(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
   if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
   take(fd, std::move(path));
 }
@@ -292,7 +287,8 @@ void Output_File::create_in_shared_folder(std::string_view name) {
   std::string path(name);
   // A file removed between the two openings is created on the next round.
   for (int round = 0; round < 3; ++round) {
-    int fd = open_new(path.c_str());
+    // A new file, never through a symbolic link nor over anything already there.
+    int fd = open_path(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0 && errno == EEXIST) fd = open_own_regular(path.c_str());
     if (fd >= 0) {
       take(fd, std::move(path));

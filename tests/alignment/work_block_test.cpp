@@ -53,30 +53,28 @@ std::string image(const Alignment& r) {
          std::to_string(r.Start_2) + "-" + std::to_string(r.Stop_2);
 }
 
-std::vector<std::string> paths(const Couple& c) {
-  Alignment_Array_Access results;
-  const auto window = [](const std::vector<std::uint8_t>& codes, auto code) {
-    return utils::Code_Window<decltype(code)>{reinterpret_cast<const decltype(code)*>(codes.data()), 1,
-                                              std::int32_t(codes.size())};
+// The couple's alignments through one alphabet's two entries; the alphabets
+// also differ in the matrix, the traceback order and the end gaps.
+template <class Code, class Matrix, class Global, class Local>
+Alignment_Array_Access computed(const Couple& c, const Matrix& matrix, Global global_entry, Local local_entry,
+                                Backward_Mode backward, bool end_weight) {
+  static_assert(sizeof(Code) == 1);
+  const auto window = [](const std::vector<std::uint8_t>& codes) {
+    return utils::Code_Window<Code>{reinterpret_cast<const Code*>(codes.data()), 1, std::int32_t(codes.size())};
   };
-  static_assert(sizeof(Nucleotide) == 1 && sizeof(Amino_Acid) == 1);
-  if (c.protein) {
-    const auto matrix = utils::Default_Protein_Matrix();
-    const auto a = window(c.codes_1, Amino_Acid{}), b = window(c.codes_2, Amino_Acid{});
-    results = c.global ? global::Compute_Global_Alignments_Protein(a, b, matrix, 10, -9, c.gap, c.gap_length,
-                                                                   Backward_Mode::DVH, c.building, Optimize_Mode::NO,
-                                                                   true, -1)
-                       : local::Compute_Local_Alignments_Protein(a, b, matrix, 10, -9, c.gap, c.gap_length,
-                                                                 Backward_Mode::DVH, c.building, Optimize_Mode::NO, -1);
-  } else {
-    const auto matrix = utils::Default_Nucleic_Matrix(10, -9);
-    const auto a = window(c.codes_1, Nucleotide{}), b = window(c.codes_2, Nucleotide{});
-    results = c.global ? global::Compute_Global_Alignments_Nucleic(a, b, matrix, 10, -9, c.gap, c.gap_length,
-                                                                   Backward_Mode::HDV, c.building, Optimize_Mode::NO,
-                                                                   false, -1)
-                       : local::Compute_Local_Alignments_Nucleic(a, b, matrix, 10, -9, c.gap, c.gap_length,
-                                                                 Backward_Mode::HDV, c.building, Optimize_Mode::NO, -1);
-  }
+  const auto a = window(c.codes_1), b = window(c.codes_2);
+  return c.global ? global_entry(a, b, matrix, 10, -9, c.gap, c.gap_length, backward, c.building, Optimize_Mode::NO,
+                                 end_weight, -1)
+                  : local_entry(a, b, matrix, 10, -9, c.gap, c.gap_length, backward, c.building, Optimize_Mode::NO, -1);
+}
+
+std::vector<std::string> paths(const Couple& c) {
+  const Alignment_Array_Access results =
+      c.protein ? computed<Amino_Acid>(c, utils::Default_Protein_Matrix(), global::Compute_Global_Alignments_Protein,
+                                       local::Compute_Local_Alignments_Protein, Backward_Mode::DVH, true)
+                : computed<Nucleotide>(c, utils::Default_Nucleic_Matrix(10, -9),
+                                       global::Compute_Global_Alignments_Nucleic,
+                                       local::Compute_Local_Alignments_Nucleic, Backward_Mode::HDV, false);
   std::vector<std::string> all;
   for (std::int32_t k = 1; k <= results->last(); ++k) all.push_back(image(*(*results)(k)));
   return all;
