@@ -27,6 +27,16 @@ void write_file(const std::filesystem::path& path, const std::string& contents) 
   out << contents;
 }
 
+std::string pseudo_random_dna(std::size_t length, std::uint32_t seed) {
+  std::string residues;
+  residues.reserve(length);
+  for (std::uint32_t x = seed; residues.size() < length;) {
+    x = x * 1103515245u + 12345u;
+    residues += "ACGT"[x >> 30];
+  }
+  return residues;
+}
+
 std::filesystem::path fixture(const std::string& name) {
   return std::filesystem::path(ZARN_FIXTURE_DIR) / name;
 }

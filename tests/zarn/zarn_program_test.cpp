@@ -492,12 +492,7 @@ TEST(ZarnProgram, TmpFallbackLeavesOtherUsersFiles) {
 // passed over like one over the maximum; the next couple is aligned.
 TEST(ZarnProgram, WindowsOverTheKernelLimitAreNotAligned) {
   Work_Folder work;
-  std::string residues;
-  for (std::uint32_t x = 11; residues.size() < 65536;) {
-    x = x * 1103515245u + 12345u;
-    residues += "ACGT"[x >> 30];
-  }
-  work.write("huge.fa", ">huge\n" + residues + "\n");
+  work.write("huge.fa", ">huge\n" + test_support::pseudo_random_dna(65536, 11) + "\n");
   work.write("huge.lst", "huge.fa\ndna_2.fa\n");
   work.write("huge.txt",
              "huge W 1 65536 dna_2 W 1 100\n"
