@@ -87,6 +87,35 @@ struct Remove_Later {
   }
 };
 
+// A folder where the results file cannot be made, so that zarn falls back to
+// /tmp/BASE.aln; BASE is unique to the folder, so that nothing else in /tmp
+// is touched.
+struct Tmp_Fallback {
+  Work_Folder work;
+  std::string base = work.unique_name();
+  std::string tmp_aln = "/tmp/" + base + ".aln";
+  Remove_Later cleanup{{tmp_aln}};
+  int fifo_reader = -1;
+
+  Tmp_Fallback() {
+    work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+    fs::create_directory(work / (base + ".aln"));
+  }
+  ~Tmp_Fallback() {
+    if (fifo_reader >= 0) ::close(fifo_reader);
+  }
+  Tmp_Fallback(const Tmp_Fallback&) = delete;
+  Tmp_Fallback& operator=(const Tmp_Fallback&) = delete;
+  // The list run with -RESULTS and More; its output with BASE for the name.
+  test_support::Run_Result run(const Arguments& more = {}) const {
+    Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    test_support::Run_Result result = work.zarn(arguments);
+    result.out = with_base_named(result.out, base);
+    return result;
+  }
+};
+
 const char* const couples =
     "dna_1 W 6 115 dna_2 W 6 115\n"     // with -ADJUST 5 both windows are 1..120
     "nothing W 1 10 dna_2 W 1 10\n"     // no such identifier: skipped
@@ -160,31 +189,23 @@ TEST(ZarnProgram, MinimaFilterOnlyTheSummaryFile) {
 }
 
 TEST(ZarnProgram, OutputFilesFallBackToTmp) {
-  Work_Folder work;
-  // The names are unique to this folder, so that nothing else in /tmp is touched.
-  const std::string base = work.unique_name();
-  const std::string tmp_aln = "/tmp/" + base + ".aln";
-  const std::string tmp_sim = "/tmp/" + base + ".sim";
-  const Remove_Later cleanup{{tmp_aln, tmp_sim}};
+  const Tmp_Fallback t;
+  const std::string tmp_sim = "/tmp/" + t.base + ".sim";
+  const Remove_Later cleanup{{tmp_sim}};
+  fs::create_directory(t.work / (t.base + ".sim"));  // nor can the summary be made here
 
-  work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
-  fs::create_directory(work / (base + ".aln"));  // a folder stands where the results would go
-  fs::create_directory(work / (base + ".sim"));
-  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS",
-                               "-SUMMARY"};
-
-  test_support::Run_Result result = work.zarn(arguments);
+  test_support::Run_Result result = t.run({"-SUMMARY"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_TRUE(test_support::matches_golden(with_base_named(result.out, base), "zarn/fallback.out"));
-  EXPECT_TRUE(test_support::matches_golden(test_support::read_file(tmp_aln), "zarn/fallback.aln"));
+  EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/fallback.out"));
+  EXPECT_TRUE(test_support::matches_golden(test_support::read_file(t.tmp_aln), "zarn/fallback.aln"));
   EXPECT_TRUE(test_support::matches_golden(test_support::read_file(tmp_sim), "zarn/fallback.sim"));
 
   // When "/tmp/" refuses too, the run ends with the name that was tried last.
-  fs::remove(tmp_aln);
-  fs::create_directory(tmp_aln);
-  result = work.zarn(arguments);
+  fs::remove(t.tmp_aln);
+  fs::create_directory(t.tmp_aln);
+  result = t.run({"-SUMMARY"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_TRUE(test_support::matches_golden(with_base_named(result.out, base), "zarn/fallback_refused.out"));
+  EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/fallback_refused.out"));
 }
 
 TEST(ZarnProgram, ErrorAfterSomeCouplesKeepsWhatWasWritten) {
@@ -403,33 +424,6 @@ TEST(ZarnProgram, FoldersPipesAndAnEmptyLastLine) {
   EXPECT_EQ(piped.out, from_file.out);
 }
 
-namespace {
-
-// A folder where the results file cannot be made, so that zarn falls back to
-// /tmp/BASE.aln; BASE is unique to the folder.
-struct Tmp_Fallback {
-  Work_Folder work;
-  std::string base = work.unique_name();
-  std::string tmp_aln = "/tmp/" + base + ".aln";
-  Remove_Later cleanup{{tmp_aln}};
-  int fifo_reader = -1;
-
-  Tmp_Fallback() {
-    work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
-    fs::create_directory(work / (base + ".aln"));
-  }
-  ~Tmp_Fallback() {
-    if (fifo_reader >= 0) ::close(fifo_reader);
-  }
-  Tmp_Fallback(const Tmp_Fallback&) = delete;
-  Tmp_Fallback& operator=(const Tmp_Fallback&) = delete;
-  std::string run() const {
-    return with_base_named(work.zarn({"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"}).out, base);
-  }
-};
-
-}  // namespace
-
 // Anyone may plant a name in /tmp: the fallback never writes through a link,
 // and replaces nothing but a regular file of the user's own.
 TEST(ZarnProgram, TmpFallbackWritesOnlyItsOwnFile) {
@@ -469,7 +463,7 @@ TEST(ZarnProgram, TmpFallbackWritesOnlyItsOwnFile) {
     Tmp_Fallback t;
     c.plant(t);
     const auto before = snapshot(t.work / "");
-    all += std::string("== /tmp/BASE.aln is ") + c.planted + "\n" + t.run();
+    all += std::string("== /tmp/BASE.aln is ") + c.planted + "\n" + t.run().out;
     EXPECT_EQ(snapshot(t.work / ""), before) << c.planted;
     if (fs::is_regular_file(fs::symlink_status(t.tmp_aln))) {
       const std::string written = test_support::read_file(t.tmp_aln);
@@ -484,7 +478,7 @@ TEST(ZarnProgram, TmpFallbackLeavesOtherUsersFiles) {
   const Tmp_Fallback t;
   test_support::write_file(t.tmp_aln, "kept\n");
   ASSERT_EQ(::chown(t.tmp_aln.c_str(), 65534, 65534), 0);
-  EXPECT_TRUE(test_support::matches_golden(t.run(), "zarn/fallback_refused.out"));
+  EXPECT_TRUE(test_support::matches_golden(t.run().out, "zarn/fallback_refused.out"));
   EXPECT_EQ(test_support::read_file(t.tmp_aln), "kept\n");
 }
 
