@@ -208,13 +208,12 @@ void process_couple(Run_State& state, const SEQUENCE_DATA& member_1, const SEQUE
   window(o.Begin_2, o.End_2, o.Strand_2, o.Adjust, member_2, low_2, high_2);
   if (low_1 > high_1 || low_2 > high_2) return;
 
+  // Whatever -LENGTHMAX allows, the kernel aligns no window longer than its
+  // own limit: such a couple is passed over like one over the maximum, after
+  // a warning, and the run goes on.
   const std::int64_t longest = std::max(high_1 - low_1 + 1, high_2 - low_2 + 1);
-  const bool over_length_max = high_1 - low_1 + 1 > o.Length_Max || high_2 - low_2 + 1 > o.Length_Max;
-  // Whatever -LENGTHMAX allows, the kernel aligns no longer window: such a
-  // couple is passed over like one over the maximum, and the run goes on.
-  const bool over_kernel = longest > sequence_alignment::Longest_Window;
-  if (over_length_max || over_kernel) {
-    if (!over_length_max) {
+  if (longest > std::min<std::int64_t>(o.Length_Max, sequence_alignment::Longest_Window)) {
+    if (longest <= o.Length_Max) {
       platform::standard_output().put_line(
           "Warning, " + std::string(member_1.Identifier.view()) + " and " +
           std::string(member_2.Identifier.view()) + " are not aligned: a window of " +

@@ -347,12 +347,7 @@ TEST(BraktoRun, FailedWriteNamesItsFile) {
 TEST(BraktoRun, GcgFilesReadBackByZarn) {
   test_support::Temp_Dir dir;
   place_inputs(dir, {"my seq.fa=small26.fa"});
-  std::string residues;
-  for (std::uint32_t x = 7; residues.size() < 10000;) {
-    x = x * 1103515245u + 12345u;
-    residues += "ACGT"[x >> 30];
-  }
-  test_support::write_file(dir / "long.fa", ">long\n" + residues + "\n");
+  test_support::write_file(dir / "long.fa", ">long\n" + test_support::pseudo_random_dna(10000, 7) + "\n");
   std::string all;
   for (const char* input : {"long.fa", "my seq.fa"}) {
     const test_support::Run_Result made = test_support::run(BRAKTO_BINARY, {"-GCG", input}, dir.path());

@@ -27,6 +27,16 @@ void write_file(const std::filesystem::path& path, const std::string& contents) 
   out << contents;
 }
 
+std::string pseudo_random_dna(std::size_t length, std::uint32_t seed) {
+  std::string residues;
+  residues.reserve(length);
+  for (std::uint32_t x = seed; residues.size() < length;) {
+    x = x * 1103515245u + 12345u;
+    residues += "ACGT"[x >> 30];
+  }
+  return residues;
+}
+
 std::filesystem::path fixture(const std::string& name) {
   return std::filesystem::path(ZARN_FIXTURE_DIR) / name;
 }
@@ -96,6 +106,14 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
     ::close(gone_pipe[0]);
   }
   if (standard_input && ::pipe(in_pipe) != 0) throw std::runtime_error("pipe failed");
+  // Built before the fork: the child only makes system calls until it execs.
+  // Cross-built programs start through the emulator that runs the tests.
+  static char emulator[] = ZARN_TEST_EMULATOR;
+  std::vector<char*> argv;
+  if (programs_are_emulated()) argv.push_back(emulator);
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -123,13 +141,6 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
     ::close(err_pipe[0]);
     ::close(err_pipe[1]);
     if (::chdir(cwd.c_str()) != 0) ::_exit(126);
-    // Cross-built programs start through the emulator that runs the tests.
-    const std::string emulator = ZARN_TEST_EMULATOR;
-    std::vector<char*> argv;
-    if (!emulator.empty()) argv.push_back(const_cast<char*>(emulator.c_str()));
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

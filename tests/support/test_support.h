@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,6 +27,10 @@ std::string raised(F&& f) {
 
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& contents);
+
+// Length letters of ACGT from a small generator started at Seed: the same
+// text on every machine, for inputs too long to keep as fixtures.
+std::string pseudo_random_dna(std::size_t length, std::uint32_t seed);
 
 std::filesystem::path fixture(const std::string& name);   // tests/fixtures/<name>
 std::filesystem::path example(const std::string& name);   // examples/<name>

@@ -64,6 +64,58 @@ void expect_run(const Work_Folder& work, const Arguments& arguments, const std::
   }
 }
 
+// The command and what it printed, as the goldens record each run.
+std::string transcript(const Arguments& arguments, const test_support::Run_Result& result) {
+  std::string text = "== zarn";
+  for (const std::string& a : arguments) text += " " + a;
+  return text + "\n" + result.out;
+}
+
+// Text with every BASE, a name unique to one test folder, written "BASE".
+std::string with_base_named(std::string text, const std::string& base) {
+  for (std::size_t at; (at = text.find(base)) != std::string::npos;) text.replace(at, base.size(), "BASE");
+  return text;
+}
+
+// Removes the named paths (links themselves, not what they lead to) at the
+// end of the scope: what a test plants in /tmp.
+struct Remove_Later {
+  std::vector<std::string> paths;
+  ~Remove_Later() {
+    std::error_code ignored;
+    for (const std::string& p : paths) fs::remove_all(p, ignored);
+  }
+};
+
+// A folder where the results file cannot be made, so that zarn falls back to
+// /tmp/BASE.aln; BASE is unique to the folder, so that nothing else in /tmp
+// is touched.
+struct Tmp_Fallback {
+  Work_Folder work;
+  std::string base = work.unique_name();
+  std::string tmp_aln = "/tmp/" + base + ".aln";
+  Remove_Later cleanup{{tmp_aln}};
+  int fifo_reader = -1;
+
+  Tmp_Fallback() {
+    work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+    fs::create_directory(work / (base + ".aln"));
+  }
+  ~Tmp_Fallback() {
+    if (fifo_reader >= 0) ::close(fifo_reader);
+  }
+  Tmp_Fallback(const Tmp_Fallback&) = delete;
+  Tmp_Fallback& operator=(const Tmp_Fallback&) = delete;
+  // The list run with -RESULTS and More; its output with BASE for the name.
+  test_support::Run_Result run(const Arguments& more = {}) const {
+    Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    test_support::Run_Result result = work.zarn(arguments);
+    result.out = with_base_named(result.out, base);
+    return result;
+  }
+};
+
 const char* const couples =
     "dna_1 W 6 115 dna_2 W 6 115\n"     // with -ADJUST 5 both windows are 1..120
     "nothing W 1 10 dna_2 W 1 10\n"     // no such identifier: skipped
@@ -137,41 +189,23 @@ TEST(ZarnProgram, MinimaFilterOnlyTheSummaryFile) {
 }
 
 TEST(ZarnProgram, OutputFilesFallBackToTmp) {
-  Work_Folder work;
-  // The names are unique to this folder, so that nothing else in /tmp is touched.
-  const std::string base = work.unique_name();
-  const std::string tmp_aln = "/tmp/" + base + ".aln";
-  const std::string tmp_sim = "/tmp/" + base + ".sim";
-  struct Remove_Later {
-    std::vector<std::string> paths;
-    ~Remove_Later() {
-      std::error_code ignored;
-      for (const std::string& p : paths) fs::remove_all(p, ignored);
-    }
-  } cleanup{{tmp_aln, tmp_sim}};
+  const Tmp_Fallback t;
+  const std::string tmp_sim = "/tmp/" + t.base + ".sim";
+  const Remove_Later cleanup{{tmp_sim}};
+  fs::create_directory(t.work / (t.base + ".sim"));  // nor can the summary be made here
 
-  work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
-  fs::create_directory(work / (base + ".aln"));  // a folder stands where the results would go
-  fs::create_directory(work / (base + ".sim"));
-  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS",
-                               "-SUMMARY"};
-  auto normalised = [&base](std::string text) {
-    for (std::size_t at; (at = text.find(base)) != std::string::npos;) text.replace(at, base.size(), "BASE");
-    return text;
-  };
-
-  test_support::Run_Result result = work.zarn(arguments);
+  test_support::Run_Result result = t.run({"-SUMMARY"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_TRUE(test_support::matches_golden(normalised(result.out), "zarn/fallback.out"));
-  EXPECT_TRUE(test_support::matches_golden(test_support::read_file(tmp_aln), "zarn/fallback.aln"));
+  EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/fallback.out"));
+  EXPECT_TRUE(test_support::matches_golden(test_support::read_file(t.tmp_aln), "zarn/fallback.aln"));
   EXPECT_TRUE(test_support::matches_golden(test_support::read_file(tmp_sim), "zarn/fallback.sim"));
 
   // When "/tmp/" refuses too, the run ends with the name that was tried last.
-  fs::remove(tmp_aln);
-  fs::create_directory(tmp_aln);
-  result = work.zarn(arguments);
+  fs::remove(t.tmp_aln);
+  fs::create_directory(t.tmp_aln);
+  result = t.run({"-SUMMARY"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_TRUE(test_support::matches_golden(normalised(result.out), "zarn/fallback_refused.out"));
+  EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/fallback_refused.out"));
 }
 
 TEST(ZarnProgram, ErrorAfterSomeCouplesKeepsWhatWasWritten) {
@@ -238,9 +272,7 @@ TEST(ZarnProgram, FailuresAreExplained) {
     const test_support::Run_Result result = work.zarn(arguments);
     EXPECT_EQ(result.status, 0) << testing::PrintToString(arguments);
     EXPECT_EQ(result.err, "");
-    all += "== zarn";
-    for (const std::string& a : arguments) all += " " + a;
-    all += "\n" + result.out;
+    all += transcript(arguments, result);
   }
   EXPECT_TRUE(test_support::matches_golden(all, "zarn/failures.out"));
 }
@@ -303,22 +335,14 @@ TEST(ZarnProgram, OutputThatIsAnInputIsRefused) {
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(snapshot(work / ""), before) << testing::PrintToString(c.arguments);
-    all += "== zarn";
-    for (const std::string& a : c.arguments) all += " " + a;
-    all += "\n" + result.out;
+    all += transcript(c.arguments, result);
   }
 
   // The fallback name in "/tmp/" is an output too: here it is the positions file.
   Work_Folder work;
   const std::string base = work.unique_name();
   const std::string positions = "/tmp/" + base + ".sim";
-  struct Remove_Later {
-    std::string path;
-    ~Remove_Later() {
-      std::error_code ignored;
-      fs::remove(path, ignored);
-    }
-  } cleanup{positions};
+  const Remove_Later cleanup{{positions}};
   test_support::write_file(positions, one_couple);
   fs::create_directory(work / (base + ".sim"));  // the summary cannot be made here
   const auto before = snapshot(work / "");
@@ -327,9 +351,7 @@ TEST(ZarnProgram, OutputThatIsAnInputIsRefused) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(snapshot(work / ""), before);
   EXPECT_EQ(test_support::read_file(positions), one_couple);
-  std::string out = "== zarn -LIST seqs.lst -POSITIONS /tmp/BASE.sim -SUMMARY\n" + result.out;
-  for (std::size_t at; (at = out.find(base)) != std::string::npos;) out.replace(at, base.size(), "BASE");
-  all += out;
+  all += with_base_named(transcript(arguments, result), base);
   EXPECT_TRUE(test_support::matches_golden(all, "zarn/output_over_input.out"));
 }
 
@@ -380,9 +402,7 @@ TEST(ZarnProgram, FoldersPipesAndAnEmptyLastLine) {
     const test_support::Run_Result result = work.zarn(arguments);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    all += "== zarn";
-    for (const std::string& a : arguments) all += " " + a;
-    all += "\n" + result.out;
+    all += transcript(arguments, result);
   }
   EXPECT_TRUE(test_support::matches_golden(all, "zarn/odd_inputs.out"));
 
@@ -403,45 +423,6 @@ TEST(ZarnProgram, FoldersPipesAndAnEmptyLastLine) {
   EXPECT_NE(from_file.out, "");
   EXPECT_EQ(piped.out, from_file.out);
 }
-
-namespace {
-
-// Removes the named paths (links themselves, not what they lead to) at the
-// end of the scope: what a test plants in /tmp.
-struct Remove_Later {
-  std::vector<std::string> paths;
-  ~Remove_Later() {
-    std::error_code ignored;
-    for (const std::string& p : paths) fs::remove_all(p, ignored);
-  }
-};
-
-// A folder where the results file cannot be made, so that zarn falls back to
-// /tmp/BASE.aln; BASE is unique to the folder.
-struct Tmp_Fallback {
-  Work_Folder work;
-  std::string base = work.unique_name();
-  std::string tmp_aln = "/tmp/" + base + ".aln";
-  Remove_Later cleanup{{tmp_aln}};
-  int fifo_reader = -1;
-
-  Tmp_Fallback() {
-    work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
-    fs::create_directory(work / (base + ".aln"));
-  }
-  ~Tmp_Fallback() {
-    if (fifo_reader >= 0) ::close(fifo_reader);
-  }
-  Tmp_Fallback(const Tmp_Fallback&) = delete;
-  Tmp_Fallback& operator=(const Tmp_Fallback&) = delete;
-  std::string run() const {
-    std::string out = work.zarn({"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"}).out;
-    for (std::size_t at; (at = out.find(base)) != std::string::npos;) out.replace(at, base.size(), "BASE");
-    return out;
-  }
-};
-
-}  // namespace
 
 // Anyone may plant a name in /tmp: the fallback never writes through a link,
 // and replaces nothing but a regular file of the user's own.
@@ -482,7 +463,7 @@ TEST(ZarnProgram, TmpFallbackWritesOnlyItsOwnFile) {
     Tmp_Fallback t;
     c.plant(t);
     const auto before = snapshot(t.work / "");
-    all += std::string("== /tmp/BASE.aln is ") + c.planted + "\n" + t.run();
+    all += std::string("== /tmp/BASE.aln is ") + c.planted + "\n" + t.run().out;
     EXPECT_EQ(snapshot(t.work / ""), before) << c.planted;
     if (fs::is_regular_file(fs::symlink_status(t.tmp_aln))) {
       const std::string written = test_support::read_file(t.tmp_aln);
@@ -497,7 +478,7 @@ TEST(ZarnProgram, TmpFallbackLeavesOtherUsersFiles) {
   const Tmp_Fallback t;
   test_support::write_file(t.tmp_aln, "kept\n");
   ASSERT_EQ(::chown(t.tmp_aln.c_str(), 65534, 65534), 0);
-  EXPECT_TRUE(test_support::matches_golden(t.run(), "zarn/fallback_refused.out"));
+  EXPECT_TRUE(test_support::matches_golden(t.run().out, "zarn/fallback_refused.out"));
   EXPECT_EQ(test_support::read_file(t.tmp_aln), "kept\n");
 }
 
@@ -505,12 +486,7 @@ TEST(ZarnProgram, TmpFallbackLeavesOtherUsersFiles) {
 // passed over like one over the maximum; the next couple is aligned.
 TEST(ZarnProgram, WindowsOverTheKernelLimitAreNotAligned) {
   Work_Folder work;
-  std::string residues;
-  for (std::uint32_t x = 11; residues.size() < 65536;) {
-    x = x * 1103515245u + 12345u;
-    residues += "ACGT"[x >> 30];
-  }
-  work.write("huge.fa", ">huge\n" + residues + "\n");
+  work.write("huge.fa", ">huge\n" + test_support::pseudo_random_dna(65536, 11) + "\n");
   work.write("huge.lst", "huge.fa\ndna_2.fa\n");
   work.write("huge.txt",
              "huge W 1 65536 dna_2 W 1 100\n"
@@ -522,9 +498,7 @@ TEST(ZarnProgram, WindowsOverTheKernelLimitAreNotAligned) {
         Arguments{"-LIST", "huge.lst", "-POSITIONS", "huge.txt", "-LENGTHMAX", "70000", "-NOSUMMARY", "-LOCAL"}}) {
     const test_support::Run_Result result = work.zarn(arguments);
     EXPECT_EQ(result.status, 0);
-    all += "== zarn";
-    for (const std::string& a : arguments) all += " " + a;
-    all += "\n" + result.out;
+    all += transcript(arguments, result);
   }
   all += "== huge.sim\n" + work.read("huge.sim");
   EXPECT_TRUE(test_support::matches_golden(all, "zarn/kernel_limit.out"));
