@@ -105,9 +105,6 @@ alignment_results::Alignment_Array_Access Drive(const sequence_specifications::b
       r.Quality_Z_Score = 0.0f;
       r.Quality_Significance = 0.0f;
     }
-  }
-  for (std::int32_t k = results->first(); k <= results->last(); ++k) {
-    alignment_results::Alignment& r = *(*results)(k);
     r.Name_1 = strlib::Copy_String(seq_1.Identifier, std::move(r.Name_1));
     r.Name_2 = strlib::Copy_String(seq_2.Identifier, std::move(r.Name_2));
     r.Strand_1 = sequence_specifications::Strand::WATSON;

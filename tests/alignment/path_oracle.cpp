@@ -286,18 +286,6 @@ std::vector<std::vector<Step>> Oracle::traced(const Settings& settings) const {
   return all;
 }
 
-namespace {
-
-bool same_steps(const std::vector<Step>& a, const std::vector<Step>& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t k = 0; k < a.size(); ++k) {
-    if (a[k].move != b[k].move || a[k].i != b[k].i || a[k].j != b[k].j || a[k].column != b[k].column) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::vector<Expected> Oracle::results(const Settings& settings) const {
   std::vector<Traced> kept;
   // SHORT keeps the shortest paths, LARGE the longest, NO every one; a
@@ -316,7 +304,7 @@ std::vector<Expected> Oracle::results(const Settings& settings) const {
       best_length = length;
     }
     for (const Traced& k : kept) {
-      if (same_steps(k.steps, path.steps)) return;
+      if (k.steps == path.steps) return;
     }
     kept.push_back(std::move(path));
   });

@@ -76,6 +76,8 @@ std::string describe(const Fields& fields);
 struct Step {
   char move;
   std::int32_t i, j, column;
+
+  bool operator==(const Step&) const = default;
 };
 std::string describe(const std::vector<Step>& steps);
 
