@@ -156,7 +156,7 @@ Lanes_Pass<A> lanes_pass(Rounds_Pass pass) noexcept {
       return lanes::generic_pass<A, std::int32_t>;
     case Rounds_Pass::generic_16:
       return lanes::generic_pass<A, std::int16_t>;
-#ifdef SEQUENCE_ALIGNMENT_X86_LANES
+#ifdef SEQUENCE_ALIGNMENT_X86
     case Rounds_Pass::avx2_32:
       return lanes::avx2_pass<A, std::int32_t>;
     case Rounds_Pass::avx2_16:

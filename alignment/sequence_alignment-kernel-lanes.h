@@ -12,12 +12,13 @@
 #include <limits>
 #include <memory>
 
-#if defined(__x86_64__) || defined(__i386__)
+#include "platform/work_block.h"
+#include "sequence_alignment-kernel-simd.h"
+#include "sequence_alignment-kernel.h"
+
+#ifdef SEQUENCE_ALIGNMENT_X86
 #include <immintrin.h>
 #endif
-
-#include "platform/work_block.h"
-#include "sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::lanes {
 
@@ -360,8 +361,7 @@ void generic_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
   profile_pass<A, S, 16>(c, storage, out);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-#define SEQUENCE_ALIGNMENT_X86_LANES 1
+#ifdef SEQUENCE_ALIGNMENT_X86
 
 // The lanes' codes of each column, as a vector of Lanes elements of T.
 template <class A, class T, int Lanes>

@@ -46,7 +46,7 @@ void check_lanes(std::uint32_t seed, int trials) {
       std::int64_t four[4], eight[8];
       lanes::Storage narrow(lanes::storage_size(lanes::layout_of<A, std::int32_t, 16>(couples), len2));
       lanes::generic_pass<A, std::int32_t>(couples, narrow.data(), four);
-#ifdef SEQUENCE_ALIGNMENT_X86_LANES
+#ifdef SEQUENCE_ALIGNMENT_X86
       const bool wide = Runs_Here(Rounds_Pass::avx2_32);
       lanes::Storage storage(lanes::storage_size(lanes::layout_of<A, std::int32_t, 32>(couples), len2));
       if (wide) lanes::avx2_pass<A, std::int32_t>(couples, storage.data(), eight);
