@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "platform/command_line.h"
+#include "platform/text_io.h"
+
 namespace platform {
 
 namespace {
@@ -48,6 +51,20 @@ bool keep_memory_reserve() noexcept {
   if (!reserve) return false;
   std::set_new_handler(give_back_reserve);
   return true;
+}
+
+bool start_up(int argc, const char* const* argv) noexcept {
+  open_standard_descriptors();
+  set_command_line(argc, argv);
+  ignore_broken_pipe();
+  return keep_memory_reserve();
+}
+
+void finish_standard_output() noexcept {
+  try {
+    standard_output().flush();
+  } catch (...) {
+  }
 }
 
 void write_standard_output_directly(std::string_view text) noexcept {

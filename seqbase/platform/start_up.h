@@ -6,6 +6,17 @@
 
 namespace platform {
 
+// What a program's entry does first, in the order it needs: standard
+// descriptors (before anything opens a file), the command line, writes to a
+// closed pipe failing rather than killing the process, and the memory
+// reserve. False when not even the reserve can be had: the program then
+// writes its report with write_standard_output_directly and stops.
+bool start_up(int argc, const char* const* argv) noexcept;
+
+// The end of a run: what standard output still holds is written; a standard
+// output that is gone is left unreported, there being nowhere to say so.
+void finish_standard_output() noexcept;
+
 // Descriptors 0, 1 and 2 open: one that is closed is opened on /dev/null, so
 // that no file the program opens takes the place of standard input, output
 // or error (and gets standard output's text written into it).
