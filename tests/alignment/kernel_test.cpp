@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "path_oracle.h"
 #include "platform/text_io.h"
 #include "sequence_alignment-global.h"
 #include "sequence_alignment-local.h"
@@ -23,10 +24,8 @@ using utils::Protein_Score_Matrix;
 
 namespace {
 
-enum class Method { LOCAL, GLOBAL_WEIGHTED_ENDS, GLOBAL_FREE_ENDS };
-const char* name(Method m) {
-  return m == Method::LOCAL ? "local" : m == Method::GLOBAL_WEIGHTED_ENDS ? "global weighted ends" : "global free ends";
-}
+using path_oracle::Method;
+using path_oracle::name;
 
 // A window of codes that keeps its own numbering.
 template <class Code>
