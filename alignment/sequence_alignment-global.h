@@ -31,9 +31,9 @@ alignment_results::Alignment_Array_Access Align_Global(
 using Nucleotide_Window = utils::Code_Window<sequence_specifications::Nucleotide>;
 using Amino_Acid_Window = utils::Code_Window<sequence_specifications::Amino_Acid>;
 
-// The best end-to-end alignments of two windows (each at least 2 residues,
-// at most 65535: longer ones raise STORAGE_ERROR); End_Weight false makes
-// end gaps free.
+// The best end-to-end alignments of two windows (at most 65535 residues
+// each: longer ones raise STORAGE_ERROR); End_Weight false makes end gaps
+// free.
 alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
     Nucleotide_Window codes_1, Nucleotide_Window codes_2, const utils::Nucleic_Score_Matrix& matrix,
     std::int32_t match_weight, std::int32_t mismatch_weight, std::int32_t gap_weight,
@@ -46,7 +46,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
     Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold);
 
 // The Quality of the kernels' results, computed without flags, planes or
-// paths (for the randomisation rounds).
+// paths: the score-only pass, which the shuffle rounds run lane by lane.
 std::int32_t Global_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,
                                     const utils::Nucleic_Score_Matrix& matrix, std::int32_t gap_weight,
                                     std::int32_t gap_length_weight, bool end_weight);
