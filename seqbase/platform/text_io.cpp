@@ -40,6 +40,28 @@ bool write_all(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// The first byte of Size at Start that begins a line terminator, or null.
+// Eight bytes at a time: a byte equal to B is a zero byte of Word ^ B, and
+// (X - ones) & ~X has a high bit set exactly when X has a zero byte; the
+// word that has one is then looked at byte by byte.
+const char* find_terminator(const char* start, std::size_t size) {
+  constexpr std::uint64_t ones = 0x0101010101010101u;
+  constexpr std::uint64_t highs = 0x8080808080808080u;
+  const char* p = start;
+  const char* const end = start + size;
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    const std::uint64_t line_feeds = word ^ (ones * '\n');
+    const std::uint64_t returns = word ^ (ones * '\r');
+    if ((((line_feeds - ones) & ~line_feeds) | ((returns - ones) & ~returns)) & highs) break;
+  }
+  for (; p != end; ++p) {
+    if (*p == '\n' || *p == '\r') return p;
+  }
+  return nullptr;
+}
+
 // The system's open, tried again when a signal interrupts it; a file it
 // creates gets 0666 less the umask.
 int open_path(const char* path, int flags) {
@@ -155,14 +177,14 @@ bool Input_File::fill(std::size_t wanted) {
   return size_ - pos_ >= wanted;
 }
 
-// A line terminator is a line feed, or a carriage return and a line feed,
-// so that files written on other systems read the same. Only a carriage
-// return needs the byte after it.
+// A line terminator is a line feed, a carriage return and a line feed, or
+// a carriage return alone, so that files written on other systems read the
+// same. Only a carriage return needs the byte after it.
 std::size_t Input_File::terminator_length() {
   if (!fill(1)) return 0;
   if (data_[pos_] == '\n') return 1;
-  if (data_[pos_] == '\r' && fill(2) && data_[pos_ + 1] == '\n') return 2;
-  return 0;
+  if (data_[pos_] != '\r') return 0;
+  return fill(2) && data_[pos_ + 1] == '\n' ? 2 : 1;
 }
 
 bool Input_File::end_of_file() { return line_start_ && !fill(1); }
@@ -197,13 +219,12 @@ std::size_t Input_File::read_piece(char* out, std::size_t capacity) {
     }
     const char* start = data_ + pos_;
     const std::size_t span = std::min(size_ - pos_, capacity - count);
-    const void* newline = std::memchr(start, '\n', span);
-    if (newline) {
-      const std::size_t n = std::size_t(static_cast<const char*>(newline) - start);
+    if (const char* terminator = find_terminator(start, span)) {
+      const std::size_t n = std::size_t(terminator - start);
       std::memcpy(out + count, start, n);
-      pos_ += n + 1;
+      pos_ += n;
       count += n;
-      if (count > 0 && out[count - 1] == '\r') --count;
+      pos_ += terminator_length();
       line_start_ = true;
       return count;
     }
@@ -215,10 +236,7 @@ std::size_t Input_File::read_piece(char* out, std::size_t capacity) {
   // ends the line with this piece.
   line_start_ = true;
   if (!fill(1)) return count;
-  if (data_[pos_] == '\n') {
-    ++pos_;
-    if (count > 0 && out[count - 1] == '\r') --count;
-  } else if (const std::size_t t = terminator_length(); t > 0) {
+  if (const std::size_t t = terminator_length(); t > 0) {
     pos_ += t;
   } else {
     line_start_ = started_line && count == 0;  // an empty buffer reads nothing
@@ -232,9 +250,9 @@ void Input_File::skip_line() {
   while (fill(1)) {
     const char* start = data_ + pos_;
     const std::size_t available = size_ - pos_;
-    const void* newline = std::memchr(start, '\n', available);
-    if (newline) {
-      pos_ += std::size_t(static_cast<const char*>(newline) - start) + 1;
+    if (const char* terminator = find_terminator(start, available)) {
+      pos_ += std::size_t(terminator - start);
+      pos_ += terminator_length();
       return;
     }
     pos_ += available;

@@ -9,9 +9,10 @@
 
 namespace platform {
 
-// A text file open for reading. Lines end with a line feed (or a carriage
-// return and a line feed); the last line may lack one. A terminator ends a
-// line: "abc\n" holds one line, "abc\n\n" two, the second empty. A pipe, a
+// A text file open for reading. Lines end with a line feed, a carriage
+// return and a line feed, or a carriage return alone (the files of classic
+// Mac editors); the last line may lack one. A terminator ends a line:
+// "abc\n" holds one line, "abc\n\n" two, the second empty. A pipe, a
 // FIFO or a device is read whole at its first opening and served from that
 // copy to every opening of the same name in the process.
 class Input_File {

@@ -362,3 +362,24 @@ TEST(BraktoRun, GcgFilesReadBackByZarn) {
   all += "--- zarn -S1 long.gcg -E1 30 -S2 'my seq.gcg' -LOCAL\n" + read.out;
   EXPECT_TRUE(test_support::matches_golden(all, "brakto/gcg_read_back.txt"));
 }
+
+// A sequence file whose lines end in a carriage return alone (as classic
+// Mac editors wrote them) reads as its copy with line feeds.
+TEST(BraktoRun, ClassicMacLineEnds) {
+  for (const Arguments& arguments : {Arguments{"dna_1.fa"}, Arguments{"-F", "GCG", "-L", "50", "dna_1.gcg"}}) {
+    const std::string name = arguments.back();
+    const std::string text = test_support::read_file(test_support::fixture("mac/" + name));
+    ASSERT_EQ(text.find('\n'), std::string::npos) << name;
+    std::string converted = text;
+    std::replace(converted.begin(), converted.end(), '\r', '\n');
+    test_support::Temp_Dir mac;
+    test_support::Temp_Dir line_feeds;
+    test_support::write_file(mac / name, text);
+    test_support::write_file(line_feeds / name, converted);
+    const test_support::Run_Result from_mac = test_support::run(BRAKTO_BINARY, arguments, mac.path());
+    const test_support::Run_Result expected = test_support::run(BRAKTO_BINARY, arguments, line_feeds.path());
+    EXPECT_EQ(from_mac.status, 0);
+    EXPECT_EQ(from_mac.out, expected.out) << name;
+    EXPECT_EQ(test_support::read_file(mac / "dna_1.frgseq"), test_support::read_file(line_feeds / "dna_1.frgseq"));
+  }
+}

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -502,4 +503,36 @@ TEST(ZarnProgram, WindowsOverTheKernelLimitAreNotAligned) {
   }
   all += "== huge.sim\n" + work.read("huge.sim");
   EXPECT_TRUE(test_support::matches_golden(all, "zarn/kernel_limit.out"));
+}
+
+// Files whose lines end in a carriage return alone (as classic Mac editors
+// wrote them) read as their copies with line feeds: sequence files in the
+// three text formats, the list, the positions and the score-matrix file.
+TEST(ZarnProgram, ClassicMacLineEnds) {
+  const char* const files[] = {"dna_1.fa", "dna_1.gcg", "dna_2.gb", "dna.mat", "sequences.list", "couples.pos"};
+  test_support::Temp_Dir mac;
+  test_support::Temp_Dir line_feeds;
+  for (const char* name : files) {
+    const std::string text = test_support::read_file(test_support::fixture(std::string("mac/") + name));
+    ASSERT_EQ(text.find('\n'), std::string::npos) << name;
+    test_support::write_file(mac / name, text);
+    std::string converted = text;
+    std::replace(converted.begin(), converted.end(), '\r', '\n');
+    test_support::write_file(line_feeds / name, converted);
+  }
+  const Arguments runs[] = {
+      {"-LIST", "sequences.list", "-POSITIONS", "couples.pos", "-SCORE_MATRIX", "dna.mat", "-RESULTS", "-SUMMARY"},
+      {"-VERBOSE", "-S1", "dna_1.gcg", "-S2", "dna_2.gb", "-LOCAL"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.gb", "-SCORE_MATRIX", "dna.mat"},
+  };
+  for (const Arguments& arguments : runs) {
+    const test_support::Run_Result from_mac = test_support::run(ZARN_BINARY, arguments, mac.path());
+    const test_support::Run_Result expected = test_support::run(ZARN_BINARY, arguments, line_feeds.path());
+    EXPECT_EQ(from_mac.status, 0);
+    EXPECT_EQ(from_mac.out, expected.out) << testing::PrintToString(arguments);
+  }
+  const std::string summaries = test_support::read_file(line_feeds / "couples.sim");
+  EXPECT_EQ(std::count(summaries.begin(), summaries.end(), '\n'), 3);
+  EXPECT_EQ(test_support::read_file(mac / "couples.sim"), summaries);
+  EXPECT_TRUE(test_support::read_file(mac / "couples.aln") == test_support::read_file(line_feeds / "couples.aln"));
 }
