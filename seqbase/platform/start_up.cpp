@@ -56,7 +56,7 @@ bool keep_memory_reserve() noexcept {
 bool start_up(int argc, const char* const* argv) noexcept {
   open_standard_descriptors();
   set_command_line(argc, argv);
-  ignore_broken_pipe();
+  ignore_failed_write_signals();
   return keep_memory_reserve();
 }
 

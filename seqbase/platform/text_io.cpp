@@ -409,7 +409,10 @@ Output_File& standard_output() {
   return out;
 }
 
-void ignore_broken_pipe() noexcept { ::signal(SIGPIPE, SIG_IGN); }
+void ignore_failed_write_signals() noexcept {
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
+}
 
 Input_File& standard_input() {
   static Input_File in;

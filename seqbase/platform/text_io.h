@@ -136,9 +136,11 @@ class Output_File {
 
 Output_File& standard_output();
 
-// A reader of standard output that goes away makes the writes fail instead
-// of ending the process, so that the files being written are finished.
-void ignore_broken_pipe() noexcept;
+// A reader of standard output that goes away, or a file that reaches the
+// size limit the process was given, makes the write fail instead of ending
+// the process: the failure is then reported, or (standard output) passed
+// over so that the files being written are finished.
+void ignore_failed_write_signals() noexcept;
 
 // Standard input as a text file. Closing it leaves descriptor 0 open; the
 // next call reopens it there.

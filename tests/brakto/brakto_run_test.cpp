@@ -383,3 +383,16 @@ TEST(BraktoRun, ClassicMacLineEnds) {
     EXPECT_EQ(test_support::read_file(mac / "dna_1.frgseq"), test_support::read_file(line_feeds / "dna_1.frgseq"));
   }
 }
+
+// A file-size limit (ulimit -f) ends the run as any failed write does: the
+// failure named, status 0, and the file as far as the limit let it grow.
+TEST(BraktoRun, FileSizeLimitIsAFailedWrite) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"seq250.fa"});
+  const test_support::Run_Result result =
+      test_support::run(BRAKTO_BINARY, {"-L", "10", "seq250.fa"}, dir.path(), {.file_size_limit = 100});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_file_size.txt"));
+  EXPECT_EQ(fs::file_size(dir / "seq250.frgseq"), 100u);
+}

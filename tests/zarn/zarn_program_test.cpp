@@ -536,3 +536,20 @@ TEST(ZarnProgram, ClassicMacLineEnds) {
   EXPECT_EQ(test_support::read_file(mac / "couples.sim"), summaries);
   EXPECT_TRUE(test_support::read_file(mac / "couples.aln") == test_support::read_file(line_feeds / "couples.aln"));
 }
+
+// A file-size limit (ulimit -f) ends the run as any failed write does: the
+// report, status 0, and the file as far as the limit let it grow.
+TEST(ZarnProgram, FileSizeLimitIsAFailedWrite) {
+  Work_Folder work;
+  const Arguments arguments = {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-RESULTS"};
+  ASSERT_EQ(work.zarn(arguments).status, 0);
+  const std::string whole = work.read("dna_1_dna_2.aln");
+  ASSERT_GT(whole.size(), 1000u);
+  fs::remove(work / "dna_1_dna_2.aln");
+  const test_support::Run_Result result =
+      test_support::run(ZARN_BINARY, arguments, work / "", {.file_size_limit = 1000});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/file_size_limit.out"));
+  EXPECT_EQ(work.read("dna_1_dna_2.aln"), whole.substr(0, 1000));
+}
