@@ -1,6 +1,7 @@
 #include "platform/text_io.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,20 +25,6 @@ constexpr std::size_t chunk_size = 1 << 16;
 
 std::string system_reason(std::string_view name) {
   return std::string(name) + ": " + std::strerror(errno);
-}
-
-// False, with errno set, when the system refuses a write.
-bool write_all(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= std::size_t(written);
-  }
-  return true;
 }
 
 // The first byte of Size at Start that begins a line terminator, or null.
@@ -104,6 +91,24 @@ int open_own_regular(const char* path) {
 }
 
 }  // namespace
+
+bool write_all(int fd, const char* data, std::size_t size) noexcept {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        pollfd ready{fd, POLLOUT, 0};
+        // A reader gone wakes the wait too; the write then fails for good.
+        if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
+      }
+      return false;
+    }
+    data += written;
+    size -= std::size_t(written);
+  }
+  return true;
+}
 
 // ---------------------------------------------------------------- input
 

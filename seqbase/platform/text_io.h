@@ -81,7 +81,8 @@ class Input_File {
 // tracked per file; columns count from 1. A failed write raises
 // IO_EXCEPTIONS.DEVICE_ERROR naming the file, except on standard output:
 // once a write there fails (a reader gone, a full device), standard output
-// takes nothing more and the program goes on with its files.
+// takes nothing more and the program goes on with its files. A write that
+// would block (a non-blocking descriptor whose reader is slow) waits.
 class Output_File {
  public:
   Output_File() = default;
@@ -135,6 +136,12 @@ class Output_File {
 };
 
 Output_File& standard_output();
+
+// Writes all Size bytes at Data to descriptor FD; false, with errno set, when
+// the system refuses a write. A descriptor left non-blocking by whoever
+// started the program refuses a write only for the moment when its reader is
+// slow: the write waits until it can go on.
+bool write_all(int fd, const char* data, std::size_t size) noexcept;
 
 // A reader of standard output that goes away, or a file that reaches the
 // size limit the process was given, makes the write fail instead of ending

@@ -396,3 +396,18 @@ TEST(BraktoRun, FileSizeLimitIsAFailedWrite) {
   EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_file_size.txt"));
   EXPECT_EQ(fs::file_size(dir / "seq250.frgseq"), 100u);
 }
+
+// A standard output left non-blocking whose reader is slower than brakto:
+// writes wait for room in the pipe, and every line arrives.
+TEST(BraktoRun, SlowNonBlockingStandardOutputGetsEveryLine) {
+  const Arguments arguments = {"-M", "5000", "-S", "1", "small26.fa"};
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  const test_support::Run_Result read_at_once = test_support::run(BRAKTO_BINARY, arguments, dir.path());
+  ASSERT_EQ(read_at_once.status, 0);
+  ASSERT_GT(read_at_once.out.size(), 200000u);
+  const test_support::Run_Result read_slowly = test_support::run(
+      BRAKTO_BINARY, arguments, dir.path(), {.output_to = test_support::Output_To::slow_non_blocking_pipe});
+  EXPECT_EQ(read_slowly.status, 0);
+  EXPECT_TRUE(read_slowly.out == read_at_once.out) << read_slowly.out.size() << " bytes";
+}

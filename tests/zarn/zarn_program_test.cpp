@@ -553,3 +553,26 @@ TEST(ZarnProgram, FileSizeLimitIsAFailedWrite) {
   EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/file_size_limit.out"));
   EXPECT_EQ(work.read("dna_1_dna_2.aln"), whole.substr(0, 1000));
 }
+
+// A standard output left non-blocking whose reader is slower than zarn:
+// writes wait for room in the pipe, and every summary line arrives.
+TEST(ZarnProgram, SlowNonBlockingStandardOutputGetsEveryLine) {
+  Work_Folder work;
+  std::string couples;
+  for (int i = 1; i <= 3000; ++i) {
+    const std::string b = std::to_string(i % 150 + 1);
+    const std::string e = std::to_string(i % 150 + 20);
+    couples += "dna_1 W " + b + " " + e + " dna_2 W " + b + " " + e + "\n";
+  }
+  work.write("many.txt", couples);
+  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", "many.txt"};
+  const test_support::Run_Result read_at_once = work.zarn(arguments);
+  ASSERT_EQ(read_at_once.status, 0);
+  ASSERT_EQ(std::count(read_at_once.out.begin(), read_at_once.out.end(), '\n'), 3000);
+  const test_support::Run_Result read_slowly = test_support::run(
+      ZARN_BINARY, arguments, work / "", {.output_to = test_support::Output_To::slow_non_blocking_pipe});
+  EXPECT_EQ(read_slowly.status, 0);
+  EXPECT_EQ(read_slowly.err, "");
+  EXPECT_TRUE(read_slowly.out == read_at_once.out)
+      << std::count(read_slowly.out.begin(), read_slowly.out.end(), '\n') << " lines";
+}
