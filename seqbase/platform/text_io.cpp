@@ -63,10 +63,10 @@ bool own_regular(const struct stat& st) {
   return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
 }
 
-// An existing file, emptied, when it is a regular file of this user's that
-// no other name leads to; -1 with errno set otherwise. It is looked at
-// before it is opened for writing, so that no FIFO or device is ever opened
-// so, and looked at again once open, in case it was swapped in between.
+// An existing file when it is a regular file of this user's that no other
+// name leads to; -1 with errno set otherwise. It is looked at before it is
+// opened for writing, so that no FIFO or device is ever opened so, and
+// looked at again once open, in case it was swapped in between.
 int open_own_regular(const char* path) {
   struct stat before {};
   const int probe = ::open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
@@ -81,13 +81,69 @@ int open_own_regular(const char* path) {
   if (fd < 0) return -1;
   struct stat after {};
   if (::fstat(fd, &after) != 0 || !own_regular(after) || after.st_dev != before.st_dev ||
-      after.st_ino != before.st_ino || ::ftruncate(fd, 0) != 0 ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      after.st_ino != before.st_ino) {
     ::close(fd);
     errno = EPERM;
     return -1;
   }
   return fd;
+}
+
+// A name in a folder that others may write into: a new file, never through
+// a symbolic link nor over anything already there, or else an existing
+// regular file of the user's own. A file removed between the two openings is
+// made on the next round. Made is set to the path of a file this made.
+int open_in_shared_folder(const char* path, std::string& made) {
+  for (int round = 0; round < 3; ++round) {
+    int fd = open_path(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+      made = path;
+      return fd;
+    }
+    if (errno == EEXIST) fd = open_own_regular(path);
+    if (fd >= 0 || errno != ENOENT) return fd;
+  }
+  return -1;
+}
+
+// A name in the user's own folder, as the system leads to it (through a
+// link of the user's own too). A FIFO is opened without waiting for a
+// reader: with none, the opening fails with ENXIO. Made is set to the path
+// of a file this made.
+int open_in_own_folder(const char* path, std::string& made) {
+  for (int round = 0; round < 3; ++round) {
+    int fd = open_path(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    fd = open_path(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC);
+    if (fd >= 0) {
+      made = path;
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+    // A symbolic link to a name not there yet: the file is made where it
+    // leads, a path that the system tells from the descriptor.
+    fd = open_path(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+      char target[4096];
+      const std::string link = "/proc/self/fd/" + std::to_string(fd);
+      const ssize_t size = ::readlink(link.c_str(), target, sizeof target);
+      if (size > 0 && std::size_t(size) < sizeof target) made.assign(target, std::size_t(size));
+    }
+    if (fd >= 0 || errno != ENOENT) return fd;
+  }
+  return -1;
+}
+
+// Whether others may plant names in the folder that holds Path: its sticky
+// bit lets each remove only their own, but anyone there may add one.
+bool in_shared_folder(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string_view::npos ? std::string(".")
+                             : slash == 0                    ? std::string("/")
+                                                             : std::string(path.substr(0, slash));
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0) return false;
+  return (status.st_mode & S_ISVTX) != 0 && (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
 
 }  // namespace
@@ -298,28 +354,63 @@ Output_File::~Output_File() {
 }
 
 void Output_File::create(std::string_view name) {
-  if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
-  std::string path(name);
-  const int fd = open_path(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
-  take(fd, std::move(path));
+  if (!open_unemptied(name, Rules::by_folder)) {
+    raise(io_exceptions::NAME_ERROR, std::string(name) + ": a FIFO that no program reads");
+  }
+  empty();
 }
 
 void Output_File::create_in_shared_folder(std::string_view name) {
+  open_unemptied(name, Rules::shared_folder);
+  empty();
+}
+
+bool Output_File::open_unemptied(std::string_view name, Rules rules) {
   if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
   std::string path(name);
-  // A file removed between the two openings is created on the next round.
-  for (int round = 0; round < 3; ++round) {
-    // A new file, never through a symbolic link nor over anything already there.
-    int fd = open_path(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == EEXIST) fd = open_own_regular(path.c_str());
-    if (fd >= 0) {
-      take(fd, std::move(path));
-      return;
-    }
-    if (errno != ENOENT) break;
+  std::string made;
+  const int fd = rules == Rules::shared_folder || in_shared_folder(path)
+                     ? open_in_shared_folder(path.c_str(), made)
+                     : open_in_own_folder(path.c_str(), made);
+  if (fd < 0 && errno == ENXIO) return false;
+  if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
+  struct stat status {};
+  // Writes to a FIFO wait for its reader again, as they would have had it
+  // been opened so.
+  if (::fstat(fd, &status) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    const std::string reason = system_reason(name);
+    ::close(fd);
+    if (!made.empty()) ::unlink(made.c_str());
+    raise(io_exceptions::NAME_ERROR, reason);
   }
-  raise(io_exceptions::NAME_ERROR, system_reason(name));
+  take(fd, std::move(path));
+  made_ = std::move(made);
+  regular_ = S_ISREG(status.st_mode);
+  identity_ = File_Identity{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino)};
+  return true;
+}
+
+void Output_File::empty() {
+  if (kind_ != Kind::descriptor) raise(io_exceptions::USE_ERROR, "file not open");
+  // What an existing file held goes; a FIFO or a device has nothing to lose.
+  if (regular_ && ::ftruncate(fd_, 0) != 0) {
+    const std::string reason = system_reason(name_);
+    abandon();
+    raise(io_exceptions::NAME_ERROR, reason);
+  }
+  made_.clear();
+}
+
+void Output_File::abandon() noexcept {
+  if (kind_ != Kind::descriptor) return;
+  if (owns_fd_) ::close(fd_);
+  if (!made_.empty()) ::unlink(made_.c_str());
+  kind_ = Kind::closed;
+  fd_ = -1;
+  owns_fd_ = false;
+  made_.clear();
+  pending_.clear();
+  col_ = 1;
 }
 
 void Output_File::take(int fd, std::string path) {
@@ -344,6 +435,7 @@ void Output_File::close() {
     if (owns_fd_) ::close(fd_);
     fd_ = -1;
     owns_fd_ = false;
+    made_.clear();
     pending_.clear();
   }
   if (kind_ != Kind::memory) kind_ = Kind::closed;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_identity.h"
+
 namespace platform {
 
 // A text file open for reading. Lines end with a line feed, a carriage
@@ -91,12 +93,30 @@ class Output_File {
   Output_File& operator=(const Output_File&) = delete;
 
   // Creates (or replaces) the named file; IO_EXCEPTIONS.NAME_ERROR on failure.
+  // A FIFO is written to when a program reads it; one that nothing reads is
+  // a NAME_ERROR at once, rather than a wait. In a folder that others write
+  // into (sticky, and writable by its group or by others, as /tmp), the
+  // name is taken as create_in_shared_folder takes it.
   void create(std::string_view name);
   // The same for a folder that others may write into, such as /tmp: a name
   // there may already lead elsewhere. Never follows a symbolic link, and
   // replaces only a regular file of the user's own that no other name leads
   // to; anything else is a NAME_ERROR.
   void create_in_shared_folder(std::string_view name);
+
+  // A creation in two steps, so that a run can look at every file it will
+  // write before any of them loses what it holds. Open_Unemptied takes the
+  // file as create (by_folder) or create_in_shared_folder (shared_folder)
+  // would, but leaves its contents; a missing file is made. False, with
+  // nothing opened, for a FIFO that nothing reads. Then either Empty, which
+  // ends the creation, or Abandon, which closes the file and removes it
+  // again when this opening made it.
+  enum class Rules { by_folder, shared_folder };
+  bool open_unemptied(std::string_view name, Rules rules);
+  void empty();
+  void abandon() noexcept;
+  // The file opened by the calls above.
+  const File_Identity& identity() const noexcept { return identity_; }
   // Collects the output in memory (for tests); contents() reads it.
   void create_in_memory();
   void close();
@@ -128,6 +148,9 @@ class Output_File {
   Kind kind_ = Kind::closed;
   int fd_ = -1;
   bool owns_fd_ = false;
+  std::string made_;      // the path of the file this opening made, if it made one
+  bool regular_ = false;  // a regular file: emptying it truncates it
+  File_Identity identity_{};
   bool standard_ = false;  // standard output: a failed write silences it
   bool silenced_ = false;
   std::string name_;

@@ -1,6 +1,10 @@
 // The real brakto binary, run in a fresh folder on small sequence files.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -410,4 +414,59 @@ TEST(BraktoRun, SlowNonBlockingStandardOutputGetsEveryLine) {
       BRAKTO_BINARY, arguments, dir.path(), {.output_to = test_support::Output_To::slow_non_blocking_pipe});
   EXPECT_EQ(read_slowly.status, 0);
   EXPECT_TRUE(read_slowly.out == read_at_once.out) << read_slowly.out.size() << " bytes";
+}
+
+// A FIFO at the output name: written to when a program reads it, as a
+// regular file would be; with no reader, the run ends at once with the
+// message for a file that cannot be made.
+TEST(BraktoRun, FifoAtTheOutputName) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  ASSERT_EQ(::mkfifo((dir / "small26.frgseq").c_str(), 0600), 0);
+  const test_support::Run_Result unread =
+      test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path(), {.timeout_seconds = 20});
+  EXPECT_EQ(unread.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(unread.out), "brakto/run_error_fifo.txt"));
+
+  // The file fits in the FIFO: it is read once brakto is done.
+  const int reader = ::open((dir / "small26.frgseq").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const test_support::Run_Result read =
+      test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path(), {.timeout_seconds = 20});
+  EXPECT_EQ(read.status, 0);
+  std::string written;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(reader, buffer, sizeof buffer)) > 0;) written.append(buffer, std::size_t(got));
+  ::close(reader);
+  EXPECT_TRUE(test_support::matches_golden(
+      "--- standard output\n" + normalised_output(read.out) + "--- small26.frgseq\n" + written, "brakto/run_plain.txt"));
+}
+
+// In a folder that others write into (sticky, as /tmp is), the output is
+// opened by the rules of zarn's /tmp fallback: no symbolic link is
+// followed, whoever planted it; a regular file of the user's own is
+// replaced as before.
+TEST(BraktoRun, OutputInASharedFolderFollowsNoLink) {
+  std::vector<int> planters = {int(::geteuid())};
+  if (::geteuid() == 0) planters.push_back(65534);  // a link of another user's too
+  for (const int planter : planters) {
+    test_support::Temp_Dir dir;
+    place_inputs(dir, {"small26.fa"});
+    fs::permissions(dir.path(), fs::perms::all | fs::perms::sticky_bit);
+    test_support::write_file(dir / "precious", "kept\n");
+    fs::create_symlink(dir / "precious", dir / "small26.frgseq");
+    ASSERT_EQ(::lchown((dir / "small26.frgseq").c_str(), uid_t(planter), gid_t(planter)), 0);
+    const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_shared_link.txt"))
+        << planter;
+    EXPECT_EQ(test_support::read_file(dir / "precious"), "kept\n");
+  }
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  fs::permissions(dir.path(), fs::perms::all | fs::perms::sticky_bit);
+  test_support::write_file(dir / "small26.frgseq", "old\n");
+  const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(test_support::read_file(dir / "small26.frgseq"), "> small26\nACGTACGTNNTTGGCCAAUUGATTAC\n");
 }

@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string_view>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace test_support {
@@ -189,11 +191,33 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
       ::close(in_pipe[1]);
     });
   }
+  // The program is reaped only once the watchdog is gone, so that its number
+  // still names it (or its remains) when the watchdog kills it.
+  std::mutex finishing;
+  std::condition_variable finished_cv;
+  bool finished = false;
+  std::thread watchdog;
+  if (options.timeout_seconds > 0) {
+    watchdog = std::thread([&] {
+      std::unique_lock<std::mutex> hold(finishing);
+      if (!finished_cv.wait_for(hold, std::chrono::seconds(options.timeout_seconds), [&] { return finished; })) {
+        ::kill(pid, SIGKILL);
+      }
+    });
+  }
   Run_Result result;
   std::thread err_reader([&] { result.err = drain(err_pipe[0]); });
   result.out = drain(out_pipe[0], output_to == Output_To::slow_non_blocking_pipe);
   err_reader.join();
   if (in_writer.joinable()) in_writer.join();
+  if (watchdog.joinable()) {
+    {
+      const std::lock_guard<std::mutex> hold(finishing);
+      finished = true;
+    }
+    finished_cv.notify_one();
+    watchdog.join();
+  }
   int status = 0;
   ::waitpid(pid, &status, 0);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);

@@ -77,6 +77,9 @@ struct Run_Options {
   std::int64_t file_size_limit = -1;
   // The user (and group) the program runs as, when given; only root can.
   int user = -1;
+  // A program still running after this many seconds is killed (status -9),
+  // so that a run that would wait for ever fails its test instead.
+  int timeout_seconds = 0;
 };
 
 // Runs Program with Arguments in folder Cwd and collects its output (the

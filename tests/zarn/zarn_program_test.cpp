@@ -576,3 +576,95 @@ TEST(ZarnProgram, SlowNonBlockingStandardOutputGetsEveryLine) {
   EXPECT_TRUE(read_slowly.out == read_at_once.out)
       << std::count(read_slowly.out.begin(), read_slowly.out.end(), '\n') << " lines";
 }
+
+namespace {
+
+// A list run in a folder that everybody writes into (sticky, as /tmp is),
+// its results file named BASE.aln; what a test plants there, and the
+// fallback file in /tmp, are removed at the end.
+struct Shared_Folder_Run {
+  Work_Folder work;
+  std::string base = work.unique_name();
+  std::string aln = (work / (base + ".aln")).string();
+  std::string tmp_aln = "/tmp/" + base + ".aln";
+  Remove_Later cleanup{{tmp_aln}};
+
+  Shared_Folder_Run() {
+    work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+    fs::permissions(work / "", fs::perms::all | fs::perms::sticky_bit);
+  }
+  // The run as User (-1: this one); its output with BASE for the name.
+  std::string run(int user = -1) const {
+    const test_support::Run_Result result =
+        test_support::run(ZARN_BINARY, {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"}, work / "",
+                          {.user = user});
+    EXPECT_EQ(result.status, 0);
+    return with_base_named(result.out, base);
+  }
+  // "kept\n" in a file Precious of User's, and a symbolic link to it at
+  // BASE.aln owned by Link_Owner.
+  void plant_link(int user, int link_owner) const {
+    work.write("precious", "kept\n");
+    ASSERT_EQ(::chown((work / "precious").c_str(), uid_t(user), gid_t(user)), 0);
+    fs::create_symlink(work / "precious", aln);
+    ASSERT_EQ(::lchown(aln.c_str(), uid_t(link_owner), gid_t(link_owner)), 0);
+  }
+};
+
+}  // namespace
+
+// In a folder that others write into, outputs are opened by the /tmp
+// fallback's rules: no symbolic link is followed, only a regular file of the
+// user's own that no other name leads to is replaced, and anything else
+// there sends the output to the fallback. In the user's own folder a link of
+// the user's own is followed as before.
+TEST(ZarnProgram, OutputsInASharedFolderFollowTheFallbacksRules) {
+  std::string all;
+  {
+    const Shared_Folder_Run s;
+    s.plant_link(int(::geteuid()), int(::geteuid()));
+    all += "== BASE.aln is a link of the user's own\n" + s.run();
+    EXPECT_EQ(s.work.read("precious"), "kept\n");
+    EXPECT_TRUE(fs::exists(s.tmp_aln));
+  }
+  {
+    const Shared_Folder_Run s;
+    s.work.write("precious", "kept\n");
+    fs::create_hard_link(s.work / "precious", s.aln);
+    all += "== BASE.aln is a second name of a file of the user's\n" + s.run();
+    EXPECT_EQ(s.work.read("precious"), "kept\n");
+  }
+  {
+    const Shared_Folder_Run s;
+    test_support::write_file(s.aln, "old\n");
+    all += "== BASE.aln is a regular file of the user's\n" + s.run();
+    EXPECT_NE(test_support::read_file(s.aln), "old\n");
+    EXPECT_FALSE(fs::exists(s.tmp_aln));
+  }
+  {
+    Shared_Folder_Run s;
+    fs::permissions(s.work / "", fs::perms::owner_all, fs::perm_options::replace);
+    s.plant_link(int(::geteuid()), int(::geteuid()));
+    all += "== BASE.aln is a link of the user's own, in the user's own folder\n" + s.run();
+    EXPECT_NE(s.work.read("precious"), "kept\n");
+    EXPECT_FALSE(fs::exists(s.tmp_aln));
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/shared_folder.out"));
+}
+
+// A link planted in a shared folder by another user never leads zarn to the
+// file of the user running it: run by root with a link of nobody's, and run
+// by nobody with a link of root's.
+TEST(ZarnProgram, OutputsInASharedFolderFollowNoLinkOfAnotherUser) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can plant a link as another user and run zarn as nobody";
+  constexpr int nobody = 65534;
+  std::string all;
+  for (const auto& [runner, planter] : {std::pair{0, nobody}, std::pair{nobody, 0}}) {
+    const Shared_Folder_Run s;
+    s.plant_link(runner, planter);
+    all += "== run by " + std::to_string(runner) + ", BASE.aln a link of " + std::to_string(planter) + "'s\n" +
+           s.run(runner);
+    EXPECT_EQ(s.work.read("precious"), "kept\n");
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/shared_folder_other_user.out"));
+}
