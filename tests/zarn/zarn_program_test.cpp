@@ -579,6 +579,127 @@ TEST(ZarnProgram, SlowNonBlockingStandardOutputGetsEveryLine) {
 
 namespace {
 
+// A FIFO's contents so far, read without waiting for a writer.
+std::string read_fifo(int reader) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(reader, buffer, sizeof buffer)) > 0;) text.append(buffer, std::size_t(got));
+  return text;
+}
+
+}  // namespace
+
+// A FIFO at an output name: written to when a program reads it, as a
+// regular file would be; with no reader, the run ends at once with the
+// sentence for a file that cannot be created, and writes nowhere else.
+TEST(ZarnProgram, FifoAtAnOutputName) {
+  Work_Folder work;
+  const std::string base = work.unique_name();
+  const Remove_Later cleanup{{"/tmp/" + base + ".aln"}};
+  work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"};
+  const test_support::Run_Result regular = work.zarn(arguments);
+  const std::string report = work.read(base + ".aln");
+  fs::remove(work / (base + ".aln"));
+  ASSERT_EQ(::mkfifo((work / (base + ".aln")).c_str(), 0600), 0);
+
+  test_support::Run_Result unread = test_support::run(ZARN_BINARY, arguments, work / "", {.timeout_seconds = 20});
+  EXPECT_EQ(unread.status, 0);
+  EXPECT_EQ(with_base_named(unread.out, base),
+            "Program interrupted!\n"
+            "The Alignment file called BASE.aln has not been found or cannot be created. Please check.\n");
+  EXPECT_FALSE(fs::exists(fs::symlink_status("/tmp/" + base + ".aln")));
+
+  // The report fits in the FIFO: it is read once zarn is done.
+  const int reader = ::open((work / (base + ".aln")).c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const test_support::Run_Result read = test_support::run(ZARN_BINARY, arguments, work / "", {.timeout_seconds = 20});
+  EXPECT_EQ(read.status, 0);
+  EXPECT_EQ(read.out, regular.out);
+  EXPECT_TRUE(read_fifo(reader) == report);
+  ::close(reader);
+}
+
+// Outputs of one run that are one file, whatever the paths (a link, a second
+// name, a link to a file the run would make first, or through the /tmp
+// fallback), are refused before any file is written.
+TEST(ZarnProgram, OutputsThatAreOneFileAreRefused) {
+  struct Case {
+    const char* what;
+    std::function<void(const Work_Folder&)> prepare;
+  };
+  const Case cases[] = {
+      {"the summary file is a link to the results file",
+       [](const Work_Folder& w) {
+         w.write("dna_1_dna_2.aln", "old report\n");
+         fs::create_symlink("dna_1_dna_2.aln", w / "dna_1_dna_2.sim");
+       }},
+      {"the summary file is a link to the results file, not made yet",
+       [](const Work_Folder& w) { fs::create_symlink("dna_1_dna_2.aln", w / "dna_1_dna_2.sim"); }},
+      {"the results file is a link to the summary file, not made yet",
+       [](const Work_Folder& w) { fs::create_symlink("dna_1_dna_2.sim", w / "dna_1_dna_2.aln"); }},
+      {"the summary file is a second name of the results file",
+       [](const Work_Folder& w) {
+         w.write("dna_1_dna_2.aln", "old report\n");
+         fs::create_hard_link(w / "dna_1_dna_2.aln", w / "dna_1_dna_2.sim");
+       }},
+  };
+  const Arguments arguments = {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-RESULTS", "-SUMMARY"};
+  std::string all;
+  for (const Case& c : cases) {
+    Work_Folder work;
+    c.prepare(work);
+    const auto before = snapshot(work / "");
+    const test_support::Run_Result result = work.zarn(arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(snapshot(work / ""), before) << c.what;
+    all += std::string("== ") + c.what + "\n" + result.out;
+  }
+
+  // Here the results file leads to the file of the user's own that the
+  // summary falls back to.
+  const Tmp_Fallback t;
+  const std::string tmp_sim = "/tmp/" + t.base + ".sim";
+  const Remove_Later cleanup{{tmp_sim}};
+  test_support::write_file(tmp_sim, "old summary\n");
+  fs::remove(t.work / (t.base + ".aln"));
+  fs::create_symlink(tmp_sim, t.work / (t.base + ".aln"));
+  fs::create_directory(t.work / (t.base + ".sim"));
+  all += "== the results file leads to the summary file in /tmp\n" + t.run({"-SUMMARY"}).out;
+  EXPECT_EQ(test_support::read_file(tmp_sim), "old summary\n");
+  EXPECT_FALSE(fs::exists(t.tmp_aln));
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/outputs_one_file.out"));
+}
+
+// In the /tmp fallback too, every output is checked against the inputs
+// before any is made: a results file of the user's own there keeps what it
+// held, and none is made when there was none.
+TEST(ZarnProgram, TmpFallbackChecksEveryOutputFirst) {
+  std::string all;
+  for (const bool results_there : {true, false}) {
+    const Tmp_Fallback t;
+    const std::string tmp_sim = "/tmp/" + t.base + ".sim";
+    const Remove_Later cleanup{{tmp_sim}};
+    fs::copy_file(test_support::example("dna.mat"), tmp_sim);
+    fs::create_directory(t.work / (t.base + ".sim"));
+    if (results_there) test_support::write_file(t.tmp_aln, "old report\n");
+    const test_support::Run_Result result = t.run({"-SUMMARY", "-SCORE_MATRIX", tmp_sim});
+    EXPECT_EQ(result.status, 0);
+    all += result.out;
+    if (results_there) {
+      EXPECT_EQ(test_support::read_file(t.tmp_aln), "old report\n");
+    } else {
+      EXPECT_FALSE(fs::exists(fs::symlink_status(t.tmp_aln)));
+    }
+    EXPECT_EQ(test_support::read_file(tmp_sim), test_support::read_file(test_support::example("dna.mat")));
+  }
+  const std::string refusal =
+      "Program interrupted!\nThe output file called /tmp/BASE.sim is also an input file. Please check.\n";
+  EXPECT_EQ(all, refusal + refusal);
+}
+
+namespace {
+
 // A list run in a folder that everybody writes into (sticky, as /tmp is),
 // its results file named BASE.aln; what a test plants there, and the
 // fallback file in /tmp, are removed at the end.
