@@ -470,3 +470,19 @@ TEST(BraktoRun, OutputInASharedFolderFollowsNoLink) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(test_support::read_file(dir / "small26.frgseq"), "> small26\nACGTACGTNNTTGGCCAAUUGATTAC\n");
 }
+
+// Window files whose names lead to one file are refused before any file is
+// written, as an output that is the input is.
+TEST(BraktoRun, WindowFilesThatAreOneFileAreRefused) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  test_support::write_file(dir / "w_00000001.frgseq", "old\n");
+  fs::create_symlink("w_00000001.frgseq", dir / "w_00000017.frgseq");
+  const auto before = snapshot(dir);
+  const test_support::Run_Result result =
+      test_support::run(BRAKTO_BINARY, {"-IN", "10", "2", "-O", "w", "small26.fa"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(snapshot(dir), before);
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_same_output.txt"));
+}
