@@ -372,11 +372,14 @@ bool Output_File::open_unemptied(std::string_view name, Rules rules) {
   const int fd = rules == Rules::shared_folder || in_shared_folder(path)
                      ? open_in_shared_folder(path.c_str(), made)
                      : open_in_own_folder(path.c_str(), made);
-  if (fd < 0 && errno == ENXIO) return false;
-  if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
   struct stat status {};
-  // Writes to a FIFO wait for its reader again, as they would have had it
-  // been opened so.
+  if (fd < 0) {
+    const int error = errno;
+    if (error == ENXIO && ::stat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode)) return false;
+    errno = error;
+    raise(io_exceptions::NAME_ERROR, system_reason(name));
+  }
+  // Opened without waiting; from here on a write waits for room as usual.
   if (::fstat(fd, &status) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     const std::string reason = system_reason(name);
     ::close(fd);
