@@ -101,6 +101,14 @@ std::string drain(int fd, bool slowly = false) {
 
 bool programs_are_emulated() { return std::string_view(ZARN_TEST_EMULATOR).size() > 0; }
 
+void put_on_path(const std::filesystem::path& folder, const std::string& name, const std::string& program) {
+  const std::filesystem::path path = folder / name;
+  write_file(path, std::string("#!/bin/sh\nexec ") + ZARN_TEST_EMULATOR + " '" + program + "' \"$@\"\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                         std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+}
+
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& cwd, Output_To output_to, const std::string* standard_input) {
   return run(program, arguments, cwd, Run_Options{.output_to = output_to, .standard_input = standard_input});

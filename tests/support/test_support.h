@@ -68,6 +68,10 @@ enum class Output_To { collected, closed_pipe, full_device, slow_non_blocking_pi
 // Whether the programs run through an emulator (a cross build's tests).
 bool programs_are_emulated();
 
+// Puts in Folder an executable Name that runs Program (through the emulator
+// when the programs are emulated), for scripts that call it by its name.
+void put_on_path(const std::filesystem::path& folder, const std::string& name, const std::string& program);
+
 // How a program is started, besides its arguments and folder.
 struct Run_Options {
   Output_To output_to = Output_To::collected;
