@@ -1,6 +1,8 @@
 #include "brakto.h"
 
 #include <new>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "brakto-output.h"
 #include "options_util.h"
 #include "platform/command_line.h"
+#include "platform/file_identity.h"
 #include "platform/input_source.h"
 #include "platform/text_io.h"
 #include "sequence_io.h"
@@ -265,9 +268,10 @@ void write_windows(Settings& settings, SEQUENCE_DATA& sequence, SEQUENCE_DATA& p
   });
 }
 
-// Before any file is made: no output file may be the sequence file read,
-// whatever the paths that name them.
+// Before any file is made: no output file may be the sequence file read, nor
+// another output file of the run, whatever the paths that name them.
 void refuse_output_over_input(const Settings& settings, const SEQUENCE_DATA& sequence) {
+  std::set<platform::File_Identity> outputs;
   auto check = [&](strlib::Plain_View pass_name) {
     std::string file;
     switch (settings.Output_Format) {
@@ -283,6 +287,8 @@ void refuse_output_over_input(const Settings& settings, const SEQUENCE_DATA& seq
         break;
     }
     if (platform::opened_as_input(file)) platform::raise(OUTPUT_IS_INPUT, file);
+    const std::optional<platform::File_Identity> identity = platform::file_identity(file);
+    if (identity && !outputs.insert(*identity).second) platform::raise(SAME_OUTPUT, file);
   };
   const strlib::Plain_String base = options_util::Base_Name(settings.Output_Name);
   if (settings.Window_Length < 1) {
@@ -369,6 +375,8 @@ void report(platform::Output_File& out, const platform::Error& e) {
     out.put_line("de la sequence");
   } else if (e.is(OUTPUT_IS_INPUT)) {
     out.put_line("Le fichier de sortie " + e.message() + " remplacerait le fichier d'entree");
+  } else if (e.is(SAME_OUTPUT)) {
+    out.put_line("Le fichier de sortie " + e.message() + " remplacerait un autre fichier de sortie");
   } else {
     out.put_line(e.name());
     out.put_line(e.message());

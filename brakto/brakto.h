@@ -14,6 +14,9 @@ inline constexpr platform::Exception_Id INVALID_COUPLE{"BRAKTO.INVALID_COUPLE"};
 inline constexpr platform::Exception_Id OUT_OF_SEQUENCE{"BRAKTO.OUT_OF_SEQUENCE"};
 // An output file would replace the sequence file; the message is its name.
 inline constexpr platform::Exception_Id OUTPUT_IS_INPUT{"BRAKTO.OUTPUT_IS_INPUT"};
+// An output file is another output file of the run (windows whose names lead
+// to one file); the message is its name.
+inline constexpr platform::Exception_Id SAME_OUTPUT{"BRAKTO.SAME_OUTPUT"};
 
 // Where the editor raises: the number that follows "brakto" in the message,
 // "brakto:111". These numbers are part of the printed messages and never

@@ -7,8 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes, which the
-# package clang only recommends.
-scripts/install-deps.sh clang libclang-rt-dev
+# package clang only recommends; parallel (GNU parallel) runs the README's
+# recipe for many machines in a test.
+scripts/install-deps.sh clang libclang-rt-dev parallel
 jobs=$(nproc)
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZARN_STATIC=ON -DZARN_BENCH=ON

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "alignment_results.h"
 #include "options_util.h"
@@ -127,27 +128,93 @@ void refuse_if_input(const std::string& output, const zarn_options::Options_Reco
   }
 }
 
-// Creates Name here, or else once in "/tmp/" with a warning line; there,
-// where anyone may plant a name, only a file of the user's own is replaced.
-void create_output(platform::Output_File& file, const std::string& name, const char* warning,
-                   const char* role, const zarn_options::Options_Record& o) {
-  try {
-    file.create(name);
-    return;
-  } catch (const platform::Error& e) {
-    if (!e.is(io_exceptions::NAME_ERROR)) throw;
+// One output file of the run, with the words that go with it.
+struct Output {
+  platform::Output_File& file;
+  std::string name;  // here, or in "/tmp/" once it falls back there
+  const char* warning;
+  const char* role;
+  bool in_tmp = false;
+};
+
+// Two outputs that are one file, whatever the paths, would write into each
+// other: the later one is refused.
+void refuse_if_one_file(const std::vector<Output>& outputs) {
+  for (std::size_t later = 1; later < outputs.size(); ++later) {
+    for (std::size_t earlier = 0; earlier < later; ++earlier) {
+      if (platform::same_file(outputs[earlier].name, outputs[later].name)) {
+        platform::raise(zarn_options::INVALID_DATA, "O_Same_Output " + outputs[later].name);
+      }
+    }
   }
-  const std::string fallback = "/tmp/" + name;
-  refuse_if_input(fallback, o);
-  bool created = false;
-  try {
-    file.create_in_shared_folder(fallback);
-    created = true;
-  } catch (const platform::Error& e) {
-    if (!e.is(io_exceptions::NAME_ERROR)) throw;
+}
+
+// The same checks on the files as opened: a name that led nowhere before it
+// was opened (a link to a file not made yet) is known only now.
+void refuse_opened(const std::vector<Output>& outputs, const zarn_options::Options_Record& o) {
+  for (std::size_t later = 0; later < outputs.size(); ++later) {
+    const platform::File_Identity& identity = outputs[later].file.identity();
+    if (platform::opened_as_input(identity) ||
+        (strlib::String_Length(o.Matrix_Name) != 0 && platform::file_identity(o.Matrix_Name.view()) == identity)) {
+      platform::raise(zarn_options::INVALID_DATA, "O_Output " + outputs[later].name);
+    }
+    for (std::size_t earlier = 0; earlier < later; ++earlier) {
+      if (outputs[earlier].file.identity() == identity) {
+        platform::raise(zarn_options::INVALID_DATA, "O_Same_Output " + outputs[later].name);
+      }
+    }
   }
-  if (!created) platform::raise(io_exceptions::NAME_ERROR, role + fallback);
-  platform::standard_output().put_line(warning + fallback);
+}
+
+// Opens every output here, or else once in "/tmp/" with a warning line;
+// there, where anyone may plant a name, only a file of the user's own is
+// replaced. Every file is looked at before any loses what it held: a
+// refusal leaves them all as they were.
+void open_outputs(std::vector<Output>& outputs, const zarn_options::Options_Record& o) {
+  using Rules = platform::Output_File::Rules;
+  for (const Output& out : outputs) refuse_if_input(out.name, o);
+  refuse_if_one_file(outputs);
+  try {
+    for (Output& out : outputs) {
+      bool read = true;
+      try {
+        read = out.file.open_unemptied(out.name, Rules::by_folder);
+      } catch (const platform::Error& e) {
+        if (!e.is(io_exceptions::NAME_ERROR)) throw;
+        out.name = "/tmp/" + out.name;
+        out.in_tmp = true;
+      }
+      // A FIFO that nothing reads: the user meant the output for a reader,
+      // not for another folder.
+      if (!read) platform::raise(io_exceptions::NAME_ERROR, out.role + out.name);
+    }
+    for (const Output& out : outputs) {
+      if (out.in_tmp) refuse_if_input(out.name, o);
+    }
+    refuse_if_one_file(outputs);
+    for (Output& out : outputs) {
+      if (!out.in_tmp) continue;
+      try {
+        out.file.open_unemptied(out.name, Rules::shared_folder);
+      } catch (const platform::Error& e) {
+        if (!e.is(io_exceptions::NAME_ERROR)) throw;
+        platform::raise(io_exceptions::NAME_ERROR, out.role + out.name);
+      }
+    }
+    refuse_opened(outputs, o);
+  } catch (...) {
+    for (Output& out : outputs) out.file.abandon();
+    throw;
+  }
+  for (Output& out : outputs) {
+    try {
+      out.file.empty();
+    } catch (const platform::Error& e) {
+      if (!e.is(io_exceptions::NAME_ERROR)) throw;
+      platform::raise(io_exceptions::NAME_ERROR, out.role + out.name);
+    }
+    if (out.in_tmp) platform::standard_output().put_line(out.warning + out.name);
+  }
 }
 
 void open_files(Run_State& state) {
@@ -164,17 +231,14 @@ void open_files(Run_State& state) {
   } else {
     base = options_util::Base_Name(o.Name_1).chars + "_" + options_util::Base_Name(o.Name_2).chars;
   }
-  if (!o.Write_Results && !o.Write_Summary) return;
-  if (o.Write_Results) refuse_if_input(base + ".aln", o);
-  if (o.Write_Summary) refuse_if_input(base + ".sim", o);
+  std::vector<Output> outputs;
   if (o.Write_Results) {
-    create_output(state.results_file, base + ".aln", "Warning, alignments will be written in ",
-                  "Alignment ", o);
+    outputs.push_back({state.results_file, base + ".aln", "Warning, alignments will be written in ", "Alignment "});
   }
   if (o.Write_Summary) {
-    create_output(state.summary_file, base + ".sim", "Warning, summary will be written in ",
-                  "Summary ", o);
+    outputs.push_back({state.summary_file, base + ".sim", "Warning, summary will be written in ", "Summary "});
   }
+  open_outputs(outputs, o);
 }
 
 // Low..High in the member's own numbering, widened by Adjust and clipped to

@@ -87,6 +87,7 @@ constexpr Key_Sentence invalid_data_keys[] = {
     {"P_Start", true, "The start position for sequence ", " is out of range. Please check.", nullptr},
     {"P_Stop", true, "The stop position for sequence ", " is out of range. Please check.", nullptr},
     {"O_Output", true, "The output file called ", " is also an input file. Please check.", nullptr},
+    {"O_Same_Output", true, "The output file called ", " is also another output file. Please check.", nullptr},
 };
 
 void report(const platform::Error& occurrence) {

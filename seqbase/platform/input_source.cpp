@@ -74,9 +74,12 @@ void remember(const struct stat& status) {
 
 bool opened_as_input(std::string_view name) {
   const std::optional<File_Identity> identity = file_identity(name);
-  if (!identity) return false;
+  return identity && opened_as_input(*identity);
+}
+
+bool opened_as_input(const File_Identity& identity) {
   const std::lock_guard<std::mutex> hold(kept_lock);
-  return opened().contains(*identity);
+  return opened().contains(identity);
 }
 
 Input_Source open_input(std::string_view name) {

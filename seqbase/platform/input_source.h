@@ -25,5 +25,6 @@ Input_Source open_input(std::string_view name);
 // Whether Name designates, by whatever path, a file opened for reading so
 // far in the process: what an output file must never be.
 bool opened_as_input(std::string_view name);
+bool opened_as_input(const File_Identity& identity);
 
 }  // namespace platform

@@ -56,7 +56,7 @@ bool keep_memory_reserve() noexcept {
 bool start_up(int argc, const char* const* argv) noexcept {
   open_standard_descriptors();
   set_command_line(argc, argv);
-  ignore_broken_pipe();
+  ignore_failed_write_signals();
   return keep_memory_reserve();
 }
 
@@ -68,15 +68,7 @@ void finish_standard_output() noexcept {
 }
 
 void write_standard_output_directly(std::string_view text) noexcept {
-  const char* data = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t written = ::write(1, data, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    data += written;
-    left -= std::size_t(written);
-  }
+  write_all(1, text.data(), text.size());
 }
 
 }  // namespace platform

@@ -8,9 +8,10 @@ namespace platform {
 
 // What a program's entry does first, in the order it needs: standard
 // descriptors (before anything opens a file), the command line, writes to a
-// closed pipe failing rather than killing the process, and the memory
-// reserve. False when not even the reserve can be had: the program then
-// writes its report with write_standard_output_directly and stops.
+// closed pipe or past the file-size limit failing rather than killing the
+// process, and the memory reserve. False when not even the reserve can be
+// had: the program then writes its report with write_standard_output_directly
+// and stops.
 bool start_up(int argc, const char* const* argv) noexcept;
 
 // The end of a run: what standard output still holds is written; a standard

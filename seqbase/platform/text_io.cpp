@@ -1,6 +1,7 @@
 #include "platform/text_io.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,18 +27,26 @@ std::string system_reason(std::string_view name) {
   return std::string(name) + ": " + std::strerror(errno);
 }
 
-// False, with errno set, when the system refuses a write.
-bool write_all(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= std::size_t(written);
+// The first byte of Size at Start that begins a line terminator, or null.
+// Eight bytes at a time: a byte equal to B is a zero byte of Word ^ B, and
+// (X - ones) & ~X has a high bit set exactly when X has a zero byte; the
+// word that has one is then looked at byte by byte.
+const char* find_terminator(const char* start, std::size_t size) {
+  constexpr std::uint64_t ones = 0x0101010101010101u;
+  constexpr std::uint64_t highs = 0x8080808080808080u;
+  const char* p = start;
+  const char* const end = start + size;
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    const std::uint64_t line_feeds = word ^ (ones * '\n');
+    const std::uint64_t returns = word ^ (ones * '\r');
+    if ((((line_feeds - ones) & ~line_feeds) | ((returns - ones) & ~returns)) & highs) break;
   }
-  return true;
+  for (; p != end; ++p) {
+    if (*p == '\n' || *p == '\r') return p;
+  }
+  return nullptr;
 }
 
 // The system's open, tried again when a signal interrupts it; a file it
@@ -54,10 +63,10 @@ bool own_regular(const struct stat& st) {
   return S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_nlink == 1;
 }
 
-// An existing file, emptied, when it is a regular file of this user's that
-// no other name leads to; -1 with errno set otherwise. It is looked at
-// before it is opened for writing, so that no FIFO or device is ever opened
-// so, and looked at again once open, in case it was swapped in between.
+// An existing file when it is a regular file of this user's that no other
+// name leads to; -1 with errno set otherwise. It is looked at before it is
+// opened for writing, so that no FIFO or device is ever opened so, and
+// looked at again once open, in case it was swapped in between.
 int open_own_regular(const char* path) {
   struct stat before {};
   const int probe = ::open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
@@ -72,8 +81,7 @@ int open_own_regular(const char* path) {
   if (fd < 0) return -1;
   struct stat after {};
   if (::fstat(fd, &after) != 0 || !own_regular(after) || after.st_dev != before.st_dev ||
-      after.st_ino != before.st_ino || ::ftruncate(fd, 0) != 0 ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      after.st_ino != before.st_ino) {
     ::close(fd);
     errno = EPERM;
     return -1;
@@ -81,7 +89,82 @@ int open_own_regular(const char* path) {
   return fd;
 }
 
+// A name in a folder that others may write into: a new file, never through
+// a symbolic link nor over anything already there, or else an existing
+// regular file of the user's own. A file removed between the two openings is
+// made on the next round. Made is set to the path of a file this made.
+int open_in_shared_folder(const char* path, std::string& made) {
+  for (int round = 0; round < 3; ++round) {
+    int fd = open_path(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+      made = path;
+      return fd;
+    }
+    if (errno == EEXIST) fd = open_own_regular(path);
+    if (fd >= 0 || errno != ENOENT) return fd;
+  }
+  return -1;
+}
+
+// A name in the user's own folder, as the system leads to it (through a
+// link of the user's own too). A FIFO is opened without waiting for a
+// reader: with none, the opening fails with ENXIO. Made is set to the path
+// of a file this made.
+int open_in_own_folder(const char* path, std::string& made) {
+  for (int round = 0; round < 3; ++round) {
+    int fd = open_path(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    fd = open_path(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC);
+    if (fd >= 0) {
+      made = path;
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+    // A symbolic link to a name not there yet: the file is made where it
+    // leads, a path that the system tells from the descriptor.
+    fd = open_path(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+      char target[4096];
+      const std::string link = "/proc/self/fd/" + std::to_string(fd);
+      const ssize_t size = ::readlink(link.c_str(), target, sizeof target);
+      if (size > 0 && std::size_t(size) < sizeof target) made.assign(target, std::size_t(size));
+    }
+    if (fd >= 0 || errno != ENOENT) return fd;
+  }
+  return -1;
+}
+
+// Whether others may plant names in the folder that holds Path: its sticky
+// bit lets each remove only their own, but anyone there may add one.
+bool in_shared_folder(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string_view::npos ? std::string(".")
+                             : slash == 0                    ? std::string("/")
+                                                             : std::string(path.substr(0, slash));
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0) return false;
+  return (status.st_mode & S_ISVTX) != 0 && (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
 }  // namespace
+
+bool write_all(int fd, const char* data, std::size_t size) noexcept {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        pollfd ready{fd, POLLOUT, 0};
+        // A reader gone wakes the wait too; the write then fails for good.
+        if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
+      }
+      return false;
+    }
+    data += written;
+    size -= std::size_t(written);
+  }
+  return true;
+}
 
 // ---------------------------------------------------------------- input
 
@@ -155,14 +238,14 @@ bool Input_File::fill(std::size_t wanted) {
   return size_ - pos_ >= wanted;
 }
 
-// A line terminator is a line feed, or a carriage return and a line feed,
-// so that files written on other systems read the same. Only a carriage
-// return needs the byte after it.
+// A line terminator is a line feed, a carriage return and a line feed, or
+// a carriage return alone, so that files written on other systems read the
+// same. Only a carriage return needs the byte after it.
 std::size_t Input_File::terminator_length() {
   if (!fill(1)) return 0;
   if (data_[pos_] == '\n') return 1;
-  if (data_[pos_] == '\r' && fill(2) && data_[pos_ + 1] == '\n') return 2;
-  return 0;
+  if (data_[pos_] != '\r') return 0;
+  return fill(2) && data_[pos_ + 1] == '\n' ? 2 : 1;
 }
 
 bool Input_File::end_of_file() { return line_start_ && !fill(1); }
@@ -197,13 +280,12 @@ std::size_t Input_File::read_piece(char* out, std::size_t capacity) {
     }
     const char* start = data_ + pos_;
     const std::size_t span = std::min(size_ - pos_, capacity - count);
-    const void* newline = std::memchr(start, '\n', span);
-    if (newline) {
-      const std::size_t n = std::size_t(static_cast<const char*>(newline) - start);
+    if (const char* terminator = find_terminator(start, span)) {
+      const std::size_t n = std::size_t(terminator - start);
       std::memcpy(out + count, start, n);
-      pos_ += n + 1;
+      pos_ += n;
       count += n;
-      if (count > 0 && out[count - 1] == '\r') --count;
+      pos_ += terminator_length();
       line_start_ = true;
       return count;
     }
@@ -215,10 +297,7 @@ std::size_t Input_File::read_piece(char* out, std::size_t capacity) {
   // ends the line with this piece.
   line_start_ = true;
   if (!fill(1)) return count;
-  if (data_[pos_] == '\n') {
-    ++pos_;
-    if (count > 0 && out[count - 1] == '\r') --count;
-  } else if (const std::size_t t = terminator_length(); t > 0) {
+  if (const std::size_t t = terminator_length(); t > 0) {
     pos_ += t;
   } else {
     line_start_ = started_line && count == 0;  // an empty buffer reads nothing
@@ -232,9 +311,9 @@ void Input_File::skip_line() {
   while (fill(1)) {
     const char* start = data_ + pos_;
     const std::size_t available = size_ - pos_;
-    const void* newline = std::memchr(start, '\n', available);
-    if (newline) {
-      pos_ += std::size_t(static_cast<const char*>(newline) - start) + 1;
+    if (const char* terminator = find_terminator(start, available)) {
+      pos_ += std::size_t(terminator - start);
+      pos_ += terminator_length();
       return;
     }
     pos_ += available;
@@ -275,28 +354,66 @@ Output_File::~Output_File() {
 }
 
 void Output_File::create(std::string_view name) {
-  if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
-  std::string path(name);
-  const int fd = open_path(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) raise(io_exceptions::NAME_ERROR, system_reason(name));
-  take(fd, std::move(path));
+  if (!open_unemptied(name, Rules::by_folder)) {
+    raise(io_exceptions::NAME_ERROR, std::string(name) + ": a FIFO that no program reads");
+  }
+  empty();
 }
 
 void Output_File::create_in_shared_folder(std::string_view name) {
+  open_unemptied(name, Rules::shared_folder);
+  empty();
+}
+
+bool Output_File::open_unemptied(std::string_view name, Rules rules) {
   if (is_open()) raise(io_exceptions::USE_ERROR, "file already open");
   std::string path(name);
-  // A file removed between the two openings is created on the next round.
-  for (int round = 0; round < 3; ++round) {
-    // A new file, never through a symbolic link nor over anything already there.
-    int fd = open_path(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == EEXIST) fd = open_own_regular(path.c_str());
-    if (fd >= 0) {
-      take(fd, std::move(path));
-      return;
-    }
-    if (errno != ENOENT) break;
+  std::string made;
+  const int fd = rules == Rules::shared_folder || in_shared_folder(path)
+                     ? open_in_shared_folder(path.c_str(), made)
+                     : open_in_own_folder(path.c_str(), made);
+  struct stat status {};
+  if (fd < 0) {
+    const int error = errno;
+    if (error == ENXIO && ::stat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode)) return false;
+    errno = error;
+    raise(io_exceptions::NAME_ERROR, system_reason(name));
   }
-  raise(io_exceptions::NAME_ERROR, system_reason(name));
+  // Opened without waiting; from here on a write waits for room as usual.
+  if (::fstat(fd, &status) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    const std::string reason = system_reason(name);
+    ::close(fd);
+    if (!made.empty()) ::unlink(made.c_str());
+    raise(io_exceptions::NAME_ERROR, reason);
+  }
+  take(fd, std::move(path));
+  made_ = std::move(made);
+  regular_ = S_ISREG(status.st_mode);
+  identity_ = File_Identity{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino)};
+  return true;
+}
+
+void Output_File::empty() {
+  if (kind_ != Kind::descriptor) raise(io_exceptions::USE_ERROR, "file not open");
+  // What an existing file held goes; a FIFO or a device has nothing to lose.
+  if (regular_ && ::ftruncate(fd_, 0) != 0) {
+    const std::string reason = system_reason(name_);
+    abandon();
+    raise(io_exceptions::NAME_ERROR, reason);
+  }
+  made_.clear();
+}
+
+void Output_File::abandon() noexcept {
+  if (kind_ != Kind::descriptor) return;
+  if (owns_fd_) ::close(fd_);
+  if (!made_.empty()) ::unlink(made_.c_str());
+  kind_ = Kind::closed;
+  fd_ = -1;
+  owns_fd_ = false;
+  made_.clear();
+  pending_.clear();
+  col_ = 1;
 }
 
 void Output_File::take(int fd, std::string path) {
@@ -321,6 +438,7 @@ void Output_File::close() {
     if (owns_fd_) ::close(fd_);
     fd_ = -1;
     owns_fd_ = false;
+    made_.clear();
     pending_.clear();
   }
   if (kind_ != Kind::memory) kind_ = Kind::closed;
@@ -391,7 +509,10 @@ Output_File& standard_output() {
   return out;
 }
 
-void ignore_broken_pipe() noexcept { ::signal(SIGPIPE, SIG_IGN); }
+void ignore_failed_write_signals() noexcept {
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
+}
 
 Input_File& standard_input() {
   static Input_File in;

@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_identity.h"
+
 namespace platform {
 
-// A text file open for reading. Lines end with a line feed (or a carriage
-// return and a line feed); the last line may lack one. A terminator ends a
-// line: "abc\n" holds one line, "abc\n\n" two, the second empty. A pipe, a
+// A text file open for reading. Lines end with a line feed, a carriage
+// return and a line feed, or a carriage return alone (the files of classic
+// Mac editors); the last line may lack one. A terminator ends a line:
+// "abc\n" holds one line, "abc\n\n" two, the second empty. A pipe, a
 // FIFO or a device is read whole at its first opening and served from that
 // copy to every opening of the same name in the process.
 class Input_File {
@@ -80,7 +83,8 @@ class Input_File {
 // tracked per file; columns count from 1. A failed write raises
 // IO_EXCEPTIONS.DEVICE_ERROR naming the file, except on standard output:
 // once a write there fails (a reader gone, a full device), standard output
-// takes nothing more and the program goes on with its files.
+// takes nothing more and the program goes on with its files. A write that
+// would block (a non-blocking descriptor whose reader is slow) waits.
 class Output_File {
  public:
   Output_File() = default;
@@ -89,12 +93,30 @@ class Output_File {
   Output_File& operator=(const Output_File&) = delete;
 
   // Creates (or replaces) the named file; IO_EXCEPTIONS.NAME_ERROR on failure.
+  // A FIFO is written to when a program reads it; one that nothing reads is
+  // a NAME_ERROR at once, rather than a wait. In a folder that others write
+  // into (sticky, and writable by its group or by others, as /tmp), the
+  // name is taken as create_in_shared_folder takes it.
   void create(std::string_view name);
   // The same for a folder that others may write into, such as /tmp: a name
   // there may already lead elsewhere. Never follows a symbolic link, and
   // replaces only a regular file of the user's own that no other name leads
   // to; anything else is a NAME_ERROR.
   void create_in_shared_folder(std::string_view name);
+
+  // A creation in two steps, so that a run can look at every file it will
+  // write before any of them loses what it holds. Open_Unemptied takes the
+  // file as create (by_folder) or create_in_shared_folder (shared_folder)
+  // would, but leaves its contents; a missing file is made. False, with
+  // nothing opened, for a FIFO that nothing reads. Then either Empty, which
+  // ends the creation, or Abandon, which closes the file and removes it
+  // again when this opening made it.
+  enum class Rules { by_folder, shared_folder };
+  bool open_unemptied(std::string_view name, Rules rules);
+  void empty();
+  void abandon() noexcept;
+  // The file opened by the calls above.
+  const File_Identity& identity() const noexcept { return identity_; }
   // Collects the output in memory (for tests); contents() reads it.
   void create_in_memory();
   void close();
@@ -126,6 +148,9 @@ class Output_File {
   Kind kind_ = Kind::closed;
   int fd_ = -1;
   bool owns_fd_ = false;
+  std::string made_;      // the path of the file this opening made, if it made one
+  bool regular_ = false;  // a regular file: emptying it truncates it
+  File_Identity identity_{};
   bool standard_ = false;  // standard output: a failed write silences it
   bool silenced_ = false;
   std::string name_;
@@ -135,9 +160,17 @@ class Output_File {
 
 Output_File& standard_output();
 
-// A reader of standard output that goes away makes the writes fail instead
-// of ending the process, so that the files being written are finished.
-void ignore_broken_pipe() noexcept;
+// Writes all Size bytes at Data to descriptor FD; false, with errno set, when
+// the system refuses a write. A descriptor left non-blocking by whoever
+// started the program refuses a write only for the moment when its reader is
+// slow: the write waits until it can go on.
+bool write_all(int fd, const char* data, std::size_t size) noexcept;
+
+// A reader of standard output that goes away, or a file that reaches the
+// size limit the process was given, makes the write fail instead of ending
+// the process: the failure is then reported, or (standard output) passed
+// over so that the files being written are finished.
+void ignore_failed_write_signals() noexcept;
 
 // Standard input as a text file. Closing it leaves descriptor 0 open; the
 // next call reopens it there.

@@ -1,6 +1,10 @@
 // The real brakto binary, run in a fresh folder on small sequence files.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -361,4 +365,124 @@ TEST(BraktoRun, GcgFilesReadBackByZarn) {
   EXPECT_EQ(read.status, 0);
   all += "--- zarn -S1 long.gcg -E1 30 -S2 'my seq.gcg' -LOCAL\n" + read.out;
   EXPECT_TRUE(test_support::matches_golden(all, "brakto/gcg_read_back.txt"));
+}
+
+// A sequence file whose lines end in a carriage return alone (as classic
+// Mac editors wrote them) reads as its copy with line feeds.
+TEST(BraktoRun, ClassicMacLineEnds) {
+  for (const Arguments& arguments : {Arguments{"dna_1.fa"}, Arguments{"-F", "GCG", "-L", "50", "dna_1.gcg"}}) {
+    const std::string name = arguments.back();
+    const std::string text = test_support::read_file(test_support::fixture("mac/" + name));
+    ASSERT_EQ(text.find('\n'), std::string::npos) << name;
+    std::string converted = text;
+    std::replace(converted.begin(), converted.end(), '\r', '\n');
+    test_support::Temp_Dir mac;
+    test_support::Temp_Dir line_feeds;
+    test_support::write_file(mac / name, text);
+    test_support::write_file(line_feeds / name, converted);
+    const test_support::Run_Result from_mac = test_support::run(BRAKTO_BINARY, arguments, mac.path());
+    const test_support::Run_Result expected = test_support::run(BRAKTO_BINARY, arguments, line_feeds.path());
+    EXPECT_EQ(from_mac.status, 0);
+    EXPECT_EQ(from_mac.out, expected.out) << name;
+    EXPECT_EQ(test_support::read_file(mac / "dna_1.frgseq"), test_support::read_file(line_feeds / "dna_1.frgseq"));
+  }
+}
+
+// A file-size limit (ulimit -f) ends the run as any failed write does: the
+// failure named, status 0, and the file as far as the limit let it grow.
+TEST(BraktoRun, FileSizeLimitIsAFailedWrite) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"seq250.fa"});
+  const test_support::Run_Result result =
+      test_support::run(BRAKTO_BINARY, {"-L", "10", "seq250.fa"}, dir.path(), {.file_size_limit = 100});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_file_size.txt"));
+  EXPECT_EQ(fs::file_size(dir / "seq250.frgseq"), 100u);
+}
+
+// A standard output left non-blocking whose reader is slower than brakto:
+// writes wait for room in the pipe, and every line arrives.
+TEST(BraktoRun, SlowNonBlockingStandardOutputGetsEveryLine) {
+  const Arguments arguments = {"-M", "5000", "-S", "1", "small26.fa"};
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  const test_support::Run_Result read_at_once = test_support::run(BRAKTO_BINARY, arguments, dir.path());
+  ASSERT_EQ(read_at_once.status, 0);
+  ASSERT_GT(read_at_once.out.size(), 200000u);
+  const test_support::Run_Result read_slowly = test_support::run(
+      BRAKTO_BINARY, arguments, dir.path(), {.output_to = test_support::Output_To::slow_non_blocking_pipe});
+  EXPECT_EQ(read_slowly.status, 0);
+  EXPECT_TRUE(read_slowly.out == read_at_once.out) << read_slowly.out.size() << " bytes";
+}
+
+// A FIFO at the output name: written to when a program reads it, as a
+// regular file would be; with no reader, the run ends at once with the
+// message for a file that cannot be made.
+TEST(BraktoRun, FifoAtTheOutputName) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  ASSERT_EQ(::mkfifo((dir / "small26.frgseq").c_str(), 0600), 0);
+  const test_support::Run_Result unread =
+      test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path(), {.timeout_seconds = 20});
+  EXPECT_EQ(unread.status, 0);
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(unread.out), "brakto/run_error_fifo.txt"));
+
+  // The file fits in the FIFO: it is read once brakto is done.
+  const int reader = ::open((dir / "small26.frgseq").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const test_support::Run_Result read =
+      test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path(), {.timeout_seconds = 20});
+  EXPECT_EQ(read.status, 0);
+  std::string written;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(reader, buffer, sizeof buffer)) > 0;) written.append(buffer, std::size_t(got));
+  ::close(reader);
+  EXPECT_TRUE(test_support::matches_golden(
+      "--- standard output\n" + normalised_output(read.out) + "--- small26.frgseq\n" + written, "brakto/run_plain.txt"));
+}
+
+// In a folder that others write into (sticky, as /tmp is), the output is
+// opened by the rules of zarn's /tmp fallback: no symbolic link is
+// followed, whoever planted it; a regular file of the user's own is
+// replaced as before.
+TEST(BraktoRun, OutputInASharedFolderFollowsNoLink) {
+  std::vector<int> planters = {int(::geteuid())};
+  if (::geteuid() == 0) planters.push_back(65534);  // a link of another user's too
+  for (const int planter : planters) {
+    test_support::Temp_Dir dir;
+    place_inputs(dir, {"small26.fa"});
+    fs::permissions(dir.path(), fs::perms::all | fs::perms::sticky_bit);
+    test_support::write_file(dir / "precious", "kept\n");
+    fs::create_symlink(dir / "precious", dir / "small26.frgseq");
+    ASSERT_EQ(::lchown((dir / "small26.frgseq").c_str(), uid_t(planter), gid_t(planter)), 0);
+    const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_error_shared_link.txt"))
+        << planter;
+    EXPECT_EQ(test_support::read_file(dir / "precious"), "kept\n");
+  }
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  fs::permissions(dir.path(), fs::perms::all | fs::perms::sticky_bit);
+  test_support::write_file(dir / "small26.frgseq", "old\n");
+  const test_support::Run_Result result = test_support::run(BRAKTO_BINARY, {"small26.fa"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(test_support::read_file(dir / "small26.frgseq"), "> small26\nACGTACGTNNTTGGCCAAUUGATTAC\n");
+}
+
+// Window files whose names lead to one file are refused before any file is
+// written, as an output that is the input is.
+TEST(BraktoRun, WindowFilesThatAreOneFileAreRefused) {
+  test_support::Temp_Dir dir;
+  place_inputs(dir, {"small26.fa"});
+  test_support::write_file(dir / "w_00000001.frgseq", "old\n");
+  fs::create_symlink("w_00000001.frgseq", dir / "w_00000017.frgseq");
+  const auto before = snapshot(dir);
+  const test_support::Run_Result result =
+      test_support::run(BRAKTO_BINARY, {"-IN", "10", "2", "-O", "w", "small26.fa"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(snapshot(dir), before);
+  EXPECT_TRUE(test_support::matches_golden(normalised_output(result.out), "brakto/run_same_output.txt"));
 }

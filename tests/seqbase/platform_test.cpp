@@ -167,14 +167,14 @@ TEST(TextInput, LinesArriveInPiecesOfTheBuffer) {
 
 TEST(TextInput, CarriageReturnLineFeedEndsALine) {
   test_support::Temp_Dir dir;
-  // Pieces of 4: "abc\r" + "\n" is one line of 3; a lone "\r" stays a character.
+  // Pieces of 4: "abc\r" + "\n" is one line of 3; a lone "\r" ends a line too.
   test_support::write_file(dir / "t.txt", "abc\r\nabcd\r\nx\ry\r\n\r\nlast\r\n");
   Input_File in;
   in.open((dir / "t.txt").string());
   char buffer[4];
   std::vector<std::string> lines;
   while (!in.end_of_file()) lines.emplace_back(in.get_line(buffer));
-  EXPECT_EQ(lines, (std::vector<std::string>{"abc", "abcd", "x\ry", "", "last"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"abc", "abcd", "x", "y", "", "last"}));
 
   test_support::write_file(dir / "c.txt", "a\r\nb");
   Input_File chars;
@@ -200,6 +200,11 @@ TEST(TextInput, ATerminatorEndsTheLineItFollows) {
       {"a\n\n", {"a", ""}},
       {"a\r\n\r\n", {"a", ""}},
       {"a\n\nb", {"a", "", "b"}},
+      // A carriage return alone, as classic Mac editors end their lines.
+      {"a\r", {"a"}},
+      {"a\r\rb", {"a", "", "b"}},
+      {"a\r\r\n", {"a", ""}},
+      {"\ra\n", {"", "a"}},
   };
   test_support::Temp_Dir dir;
   for (const Case& c : cases) {

@@ -19,7 +19,7 @@ constexpr std::size_t read_ahead = 1 << 16;
 // Lines of random lengths (some empty, one longer than the read-ahead),
 // ended by a line feed or a carriage return and a line feed, cut to Size
 // bytes; the bytes at Places become a carriage return and a line feed, the
-// byte at Lone_Return a carriage return alone (a character).
+// byte at Lone_Return a carriage return alone (a line end of its own).
 std::string text_of(std::size_t size, const std::vector<std::size_t>& places, std::size_t lone_return,
                     std::uint32_t seed) {
   std::mt19937 random(seed);
@@ -44,21 +44,20 @@ std::string text_of(std::size_t size, const std::vector<std::size_t>& places, st
   return text;
 }
 
-// The lines of Text by the file rules: a line feed ends a line, a carriage
-// return right before it is part of the terminator, the last line may lack one.
+// The lines of Text by the file rules: a line feed or a carriage return ends
+// a line, a carriage return right before a line feed is part of the
+// terminator, the last line may lack one.
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t from = 0;
   while (from < text.size()) {
-    const std::size_t end = text.find('\n', from);
+    const std::size_t end = text.find_first_of("\r\n", from);
     if (end == std::string::npos) {
       lines.push_back(text.substr(from));
       break;
     }
-    std::string line = text.substr(from, end - from);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    from = end + 1;
+    lines.push_back(text.substr(from, end - from));
+    from = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return lines;
 }
@@ -69,7 +68,7 @@ TEST(ReadAhead, FilesAroundItsSizeReadWhole) {
   struct Case {
     std::size_t size;
     std::vector<std::size_t> crlf_at;  // a terminator split between two reads, or not
-    std::size_t lone_return_at;        // the same for a carriage return that ends no line
+    std::size_t lone_return_at;        // the same for a carriage return alone
   };
   const Case cases[] = {
       {read_ahead - 1, {read_ahead - 3}, 100},

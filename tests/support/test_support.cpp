@@ -1,6 +1,8 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +11,9 @@
 #include <fstream>
 #include <sstream>
 #include <string_view>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace test_support {
@@ -79,13 +84,15 @@ Temp_Dir::~Temp_Dir() {
 }
 
 namespace {
-std::string drain(int fd) {
+// Reads FD to its end; Slowly, a little at a time with pauses between.
+std::string drain(int fd, bool slowly = false) {
   std::string text;
   char buffer[4096];
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const ssize_t got = ::read(fd, buffer, slowly ? 1024 : sizeof buffer);
     if (got <= 0) break;
     text.append(buffer, std::size_t(got));
+    if (slowly) std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
   ::close(fd);
   return text;
@@ -94,8 +101,23 @@ std::string drain(int fd) {
 
 bool programs_are_emulated() { return std::string_view(ZARN_TEST_EMULATOR).size() > 0; }
 
+void put_on_path(const std::filesystem::path& folder, const std::string& name, const std::string& program) {
+  const std::filesystem::path path = folder / name;
+  write_file(path, std::string("#!/bin/sh\nexec ") + ZARN_TEST_EMULATOR + " '" + program + "' \"$@\"\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                         std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
+}
+
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& cwd, Output_To output_to, const std::string* standard_input) {
+  return run(program, arguments, cwd, Run_Options{.output_to = output_to, .standard_input = standard_input});
+}
+
+Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& cwd, const Run_Options& options) {
+  const Output_To output_to = options.output_to;
+  const std::string* standard_input = options.standard_input;
   int out_pipe[2];
   int err_pipe[2];
   int in_pipe[2] = {-1, -1};
@@ -106,6 +128,11 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
     ::close(gone_pipe[0]);
   }
   if (standard_input && ::pipe(in_pipe) != 0) throw std::runtime_error("pipe failed");
+  // Only the writing end: the test reads its own end as usual.
+  if (output_to == Output_To::slow_non_blocking_pipe &&
+      ::fcntl(out_pipe[1], F_SETFL, ::fcntl(out_pipe[1], F_GETFL) | O_NONBLOCK) != 0) {
+    throw std::runtime_error("fcntl failed");
+  }
   // Built before the fork: the child only makes system calls until it execs.
   // Cross-built programs start through the emulator that runs the tests.
   static char emulator[] = ZARN_TEST_EMULATOR;
@@ -132,9 +159,18 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
       ::dup2(full, 1);
       ::close(full);
     }
-    // As from a shell: a write to a pipe without a reader ends the program
-    // unless it says otherwise.
+    // As from a shell: a write to a pipe without a reader, or past the
+    // file-size limit, ends the program unless it says otherwise.
     ::signal(SIGPIPE, SIG_DFL);
+    ::signal(SIGXFSZ, SIG_DFL);
+    if (options.file_size_limit >= 0) {
+      const rlimit limit{rlim_t(options.file_size_limit), rlim_t(options.file_size_limit)};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(123);
+    }
+    if (options.user >= 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(gid_t(options.user)) != 0 || ::setuid(uid_t(options.user)) != 0)) {
+      ::_exit(124);
+    }
     ::dup2(err_pipe[1], 2);
     ::close(out_pipe[0]);
     ::close(out_pipe[1]);
@@ -163,11 +199,33 @@ Run_Result run(const std::string& program, const std::vector<std::string>& argum
       ::close(in_pipe[1]);
     });
   }
+  // The program is reaped only once the watchdog is gone, so that its number
+  // still names it (or its remains) when the watchdog kills it.
+  std::mutex finishing;
+  std::condition_variable finished_cv;
+  bool finished = false;
+  std::thread watchdog;
+  if (options.timeout_seconds > 0) {
+    watchdog = std::thread([&] {
+      std::unique_lock<std::mutex> hold(finishing);
+      if (!finished_cv.wait_for(hold, std::chrono::seconds(options.timeout_seconds), [&] { return finished; })) {
+        ::kill(pid, SIGKILL);
+      }
+    });
+  }
   Run_Result result;
   std::thread err_reader([&] { result.err = drain(err_pipe[0]); });
-  result.out = drain(out_pipe[0]);
+  result.out = drain(out_pipe[0], output_to == Output_To::slow_non_blocking_pipe);
   err_reader.join();
   if (in_writer.joinable()) in_writer.join();
+  if (watchdog.joinable()) {
+    {
+      const std::lock_guard<std::mutex> hold(finishing);
+      finished = true;
+    }
+    finished_cv.notify_one();
+    watchdog.join();
+  }
   int status = 0;
   ::waitpid(pid, &status, 0);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);

@@ -60,15 +60,36 @@ struct Run_Result {
 };
 
 // Where the program's standard output goes: a pipe read to the end, a pipe
-// whose reader is gone before the program starts, or a full device.
-enum class Output_To { collected, closed_pipe, full_device };
+// whose reader is gone before the program starts, or a full device; or a
+// pipe left non-blocking (as some job runners leave it) and read slowly, so
+// that writes to it are refused for the moment again and again.
+enum class Output_To { collected, closed_pipe, full_device, slow_non_blocking_pipe };
 
 // Whether the programs run through an emulator (a cross build's tests).
 bool programs_are_emulated();
 
+// Puts in Folder an executable Name that runs Program (through the emulator
+// when the programs are emulated), for scripts that call it by its name.
+void put_on_path(const std::filesystem::path& folder, const std::string& name, const std::string& program);
+
+// How a program is started, besides its arguments and folder.
+struct Run_Options {
+  Output_To output_to = Output_To::collected;
+  // Read by the program from a pipe when given.
+  const std::string* standard_input = nullptr;
+  // The size in bytes that no file the program writes may pass, when given.
+  std::int64_t file_size_limit = -1;
+  // The user (and group) the program runs as, when given; only root can.
+  int user = -1;
+  // A program still running after this many seconds is killed (status -9),
+  // so that a run that would wait for ever fails its test instead.
+  int timeout_seconds = 0;
+};
+
 // Runs Program with Arguments in folder Cwd and collects its output (the
-// standard output only when Output_To is collected). With Standard_Input,
-// the program reads it from a pipe.
+// standard output only when it goes to a collected or slow pipe).
+Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& cwd, const Run_Options& options);
 Run_Result run(const std::string& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& cwd, Output_To output_to = Output_To::collected,
                const std::string* standard_input = nullptr);

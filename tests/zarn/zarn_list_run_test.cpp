@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -79,4 +81,91 @@ TEST(ZarnListRun, CouplesGiveTheFilesTheyGiveAlone) {
     EXPECT_TRUE(test_support::read_file(dir / "all.sim") == sim_alone);
     EXPECT_EQ(out, out_alone);
   }
+}
+
+namespace {
+
+// The commands of the README's recipe for many cores, in order: the split,
+// each way of running the parts (xargs -P, GNU parallel), the joins.
+struct Recipe {
+  std::vector<std::string> steps;    // the split, then the joins
+  std::vector<std::string> runners;  // one line each
+};
+
+Recipe readme_recipe() {
+  const std::string readme = test_support::read_file(std::filesystem::path(ZARN_SOURCE_DIR) / "README.md");
+  const std::size_t section = readme.find("### Many couples on many cores");
+  const std::size_t end = readme.find("\n## ", section);
+  Recipe recipe;
+  std::size_t at = readme.find('\n', section);
+  while (at != std::string::npos && at < end) {
+    const std::size_t next = readme.find('\n', at + 1);
+    const std::string line = readme.substr(at + 1, next - at - 1);
+    if (line.rfind("    ", 0) == 0) {
+      const std::string command = line.substr(4);
+      const bool runner = command.find("| xargs ") != std::string::npos || command.find("| parallel ") != std::string::npos;
+      (runner ? recipe.runners : recipe.steps).push_back(command);
+    }
+    at = next;
+  }
+  return recipe;
+}
+
+// Runs the recipe with Runner on a list of sequences and 40 couples; its joined
+// files must be those of one run over all the couples.
+void check_recipe(const std::string& runner_word) {
+  const Recipe recipe = readme_recipe();
+  ASSERT_EQ(recipe.steps.size(), 3u);
+  ASSERT_EQ(recipe.runners.size(), 2u);
+  std::string runner;
+  for (const std::string& r : recipe.runners) {
+    if (r.find("| " + runner_word + " ") != std::string::npos) runner = r;
+  }
+  ASSERT_NE(runner, "") << runner_word;
+
+  std::string couples;
+  for (int i = 0; i < 40; ++i) {
+    const std::string b = std::to_string(1 + 5 * i);
+    const std::string e = std::to_string(120 + 5 * i);
+    couples += (i % 3 == 2 ? "dna1 C " + e + " " + b : "dna1 W " + b + " " + e) + " dna2 W " + b + " " + e + "\n";
+  }
+  const auto prepare = [&](const test_support::Temp_Dir& dir) {
+    for (const char* name : {"sequences.list", "dna_1.fa", "dna_2.gb", "dna_1.gcg"}) {
+      std::filesystem::copy_file(test_support::example(name), dir / name);
+    }
+    test_support::write_file(dir / "couples.pos", couples);
+  };
+  test_support::Temp_Dir single;
+  prepare(single);
+  const test_support::Run_Result one = test_support::run(
+      ZARN_BINARY, {"-LIST", "sequences.list", "-POSITIONS", "couples.pos", "-SUMMARY", "-RESULTS", "-Nosummary"},
+      single.path());
+  ASSERT_EQ(one.status, 0);
+
+  test_support::Temp_Dir parts;
+  prepare(parts);
+  std::filesystem::create_directory(parts / "bin");
+  test_support::put_on_path(parts / "bin", "zarn", ZARN_BINARY);
+  test_support::write_file(parts / "recipe.sh",
+                           recipe.steps[0] + "\n" + runner + "\n" + recipe.steps[1] + "\n" + recipe.steps[2] + "\n");
+  const std::string command = "cd '" + parts.path().string() + "' && PATH=\"$PWD/bin:$PATH\" sh recipe.sh >out.txt 2>err.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0) << test_support::read_file(parts / "err.txt");
+  const std::string summaries = test_support::read_file(parts / "couples.sim");
+  EXPECT_GT(std::count(summaries.begin(), summaries.end(), '\n'), 20);
+  EXPECT_TRUE(summaries == test_support::read_file(single / "couples.sim"));
+  EXPECT_TRUE(test_support::read_file(parts / "couples.aln") == test_support::read_file(single / "couples.aln"));
+}
+
+bool gnu_parallel_installed() {
+  return std::system("parallel --version 2>/dev/null | grep -q 'GNU parallel'") == 0;
+}
+
+}  // namespace
+
+// The README's recipes for many cores, as written there.
+TEST(ZarnListRun, ManyCoresRecipeWithXargs) { check_recipe("xargs"); }
+
+TEST(ZarnListRun, ManyCoresRecipeWithGnuParallel) {
+  if (!gnu_parallel_installed()) GTEST_SKIP() << "GNU parallel is not installed (Debian package parallel)";
+  check_recipe("parallel");
 }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -502,4 +503,289 @@ TEST(ZarnProgram, WindowsOverTheKernelLimitAreNotAligned) {
   }
   all += "== huge.sim\n" + work.read("huge.sim");
   EXPECT_TRUE(test_support::matches_golden(all, "zarn/kernel_limit.out"));
+}
+
+// Files whose lines end in a carriage return alone (as classic Mac editors
+// wrote them) read as their copies with line feeds: sequence files in the
+// three text formats, the list, the positions and the score-matrix file.
+TEST(ZarnProgram, ClassicMacLineEnds) {
+  const char* const files[] = {"dna_1.fa", "dna_1.gcg", "dna_2.gb", "dna.mat", "sequences.list", "couples.pos"};
+  test_support::Temp_Dir mac;
+  test_support::Temp_Dir line_feeds;
+  for (const char* name : files) {
+    const std::string text = test_support::read_file(test_support::fixture(std::string("mac/") + name));
+    ASSERT_EQ(text.find('\n'), std::string::npos) << name;
+    test_support::write_file(mac / name, text);
+    std::string converted = text;
+    std::replace(converted.begin(), converted.end(), '\r', '\n');
+    test_support::write_file(line_feeds / name, converted);
+  }
+  const Arguments runs[] = {
+      {"-LIST", "sequences.list", "-POSITIONS", "couples.pos", "-SCORE_MATRIX", "dna.mat", "-RESULTS", "-SUMMARY"},
+      {"-VERBOSE", "-S1", "dna_1.gcg", "-S2", "dna_2.gb", "-LOCAL"},
+      {"-S1", "dna_1.fa", "-S2", "dna_2.gb", "-SCORE_MATRIX", "dna.mat"},
+  };
+  for (const Arguments& arguments : runs) {
+    const test_support::Run_Result from_mac = test_support::run(ZARN_BINARY, arguments, mac.path());
+    const test_support::Run_Result expected = test_support::run(ZARN_BINARY, arguments, line_feeds.path());
+    EXPECT_EQ(from_mac.status, 0);
+    EXPECT_EQ(from_mac.out, expected.out) << testing::PrintToString(arguments);
+  }
+  const std::string summaries = test_support::read_file(line_feeds / "couples.sim");
+  EXPECT_EQ(std::count(summaries.begin(), summaries.end(), '\n'), 3);
+  EXPECT_EQ(test_support::read_file(mac / "couples.sim"), summaries);
+  EXPECT_TRUE(test_support::read_file(mac / "couples.aln") == test_support::read_file(line_feeds / "couples.aln"));
+}
+
+// A file-size limit (ulimit -f) ends the run as any failed write does: the
+// report, status 0, and the file as far as the limit let it grow.
+TEST(ZarnProgram, FileSizeLimitIsAFailedWrite) {
+  Work_Folder work;
+  const Arguments arguments = {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-RESULTS"};
+  ASSERT_EQ(work.zarn(arguments).status, 0);
+  const std::string whole = work.read("dna_1_dna_2.aln");
+  ASSERT_GT(whole.size(), 1000u);
+  fs::remove(work / "dna_1_dna_2.aln");
+  const test_support::Run_Result result =
+      test_support::run(ZARN_BINARY, arguments, work / "", {.file_size_limit = 1000});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(test_support::matches_golden(result.out, "zarn/file_size_limit.out"));
+  EXPECT_EQ(work.read("dna_1_dna_2.aln"), whole.substr(0, 1000));
+}
+
+// A standard output left non-blocking whose reader is slower than zarn:
+// writes wait for room in the pipe, and every summary line arrives.
+TEST(ZarnProgram, SlowNonBlockingStandardOutputGetsEveryLine) {
+  Work_Folder work;
+  std::string couples;
+  for (int i = 1; i <= 3000; ++i) {
+    const std::string b = std::to_string(i % 150 + 1);
+    const std::string e = std::to_string(i % 150 + 20);
+    couples += "dna_1 W " + b + " " + e + " dna_2 W " + b + " " + e + "\n";
+  }
+  work.write("many.txt", couples);
+  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", "many.txt"};
+  const test_support::Run_Result read_at_once = work.zarn(arguments);
+  ASSERT_EQ(read_at_once.status, 0);
+  ASSERT_EQ(std::count(read_at_once.out.begin(), read_at_once.out.end(), '\n'), 3000);
+  const test_support::Run_Result read_slowly = test_support::run(
+      ZARN_BINARY, arguments, work / "", {.output_to = test_support::Output_To::slow_non_blocking_pipe});
+  EXPECT_EQ(read_slowly.status, 0);
+  EXPECT_EQ(read_slowly.err, "");
+  EXPECT_TRUE(read_slowly.out == read_at_once.out)
+      << std::count(read_slowly.out.begin(), read_slowly.out.end(), '\n') << " lines";
+}
+
+namespace {
+
+// A FIFO's contents so far, read without waiting for a writer.
+std::string read_fifo(int reader) {
+  std::string text;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(reader, buffer, sizeof buffer)) > 0;) text.append(buffer, std::size_t(got));
+  return text;
+}
+
+}  // namespace
+
+// A FIFO at an output name: written to when a program reads it, as a
+// regular file would be; with no reader, the run ends at once with the
+// sentence for a file that cannot be created, and writes nowhere else.
+TEST(ZarnProgram, FifoAtAnOutputName) {
+  Work_Folder work;
+  const std::string base = work.unique_name();
+  const Remove_Later cleanup{{"/tmp/" + base + ".aln"}};
+  work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+  const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"};
+  const test_support::Run_Result regular = work.zarn(arguments);
+  const std::string report = work.read(base + ".aln");
+  fs::remove(work / (base + ".aln"));
+  ASSERT_EQ(::mkfifo((work / (base + ".aln")).c_str(), 0600), 0);
+
+  test_support::Run_Result unread = test_support::run(ZARN_BINARY, arguments, work / "", {.timeout_seconds = 20});
+  EXPECT_EQ(unread.status, 0);
+  EXPECT_EQ(with_base_named(unread.out, base),
+            "Program interrupted!\n"
+            "The Alignment file called BASE.aln has not been found or cannot be created. Please check.\n");
+  EXPECT_FALSE(fs::exists(fs::symlink_status("/tmp/" + base + ".aln")));
+
+  // The report fits in the FIFO: it is read once zarn is done.
+  const int reader = ::open((work / (base + ".aln")).c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const test_support::Run_Result read = test_support::run(ZARN_BINARY, arguments, work / "", {.timeout_seconds = 20});
+  EXPECT_EQ(read.status, 0);
+  EXPECT_EQ(read.out, regular.out);
+  EXPECT_TRUE(read_fifo(reader) == report);
+  ::close(reader);
+}
+
+// Outputs of one run that are one file, whatever the paths (a link, a second
+// name, a link to a file the run would make first, or through the /tmp
+// fallback), are refused before any file is written.
+TEST(ZarnProgram, OutputsThatAreOneFileAreRefused) {
+  struct Case {
+    const char* what;
+    std::function<void(const Work_Folder&)> prepare;
+  };
+  const Case cases[] = {
+      {"the summary file is a link to the results file",
+       [](const Work_Folder& w) {
+         w.write("dna_1_dna_2.aln", "old report\n");
+         fs::create_symlink("dna_1_dna_2.aln", w / "dna_1_dna_2.sim");
+       }},
+      {"the summary file is a link to the results file, not made yet",
+       [](const Work_Folder& w) { fs::create_symlink("dna_1_dna_2.aln", w / "dna_1_dna_2.sim"); }},
+      {"the results file is a link to the summary file, not made yet",
+       [](const Work_Folder& w) { fs::create_symlink("dna_1_dna_2.sim", w / "dna_1_dna_2.aln"); }},
+      {"the summary file is a second name of the results file",
+       [](const Work_Folder& w) {
+         w.write("dna_1_dna_2.aln", "old report\n");
+         fs::create_hard_link(w / "dna_1_dna_2.aln", w / "dna_1_dna_2.sim");
+       }},
+  };
+  const Arguments arguments = {"-S1", "dna_1.fa", "-S2", "dna_2.fa", "-RESULTS", "-SUMMARY"};
+  std::string all;
+  for (const Case& c : cases) {
+    Work_Folder work;
+    c.prepare(work);
+    const auto before = snapshot(work / "");
+    const test_support::Run_Result result = work.zarn(arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(snapshot(work / ""), before) << c.what;
+    all += std::string("== ") + c.what + "\n" + result.out;
+  }
+
+  // Here the results file leads to the file of the user's own that the
+  // summary falls back to.
+  const Tmp_Fallback t;
+  const std::string tmp_sim = "/tmp/" + t.base + ".sim";
+  const Remove_Later cleanup{{tmp_sim}};
+  test_support::write_file(tmp_sim, "old summary\n");
+  fs::remove(t.work / (t.base + ".aln"));
+  fs::create_symlink(tmp_sim, t.work / (t.base + ".aln"));
+  fs::create_directory(t.work / (t.base + ".sim"));
+  all += "== the results file leads to the summary file in /tmp\n" + t.run({"-SUMMARY"}).out;
+  EXPECT_EQ(test_support::read_file(tmp_sim), "old summary\n");
+  EXPECT_FALSE(fs::exists(t.tmp_aln));
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/outputs_one_file.out"));
+}
+
+// In the /tmp fallback too, every output is checked against the inputs
+// before any is made: a results file of the user's own there keeps what it
+// held, and none is made when there was none.
+TEST(ZarnProgram, TmpFallbackChecksEveryOutputFirst) {
+  std::string all;
+  for (const bool results_there : {true, false}) {
+    const Tmp_Fallback t;
+    const std::string tmp_sim = "/tmp/" + t.base + ".sim";
+    const Remove_Later cleanup{{tmp_sim}};
+    fs::copy_file(test_support::example("dna.mat"), tmp_sim);
+    fs::create_directory(t.work / (t.base + ".sim"));
+    if (results_there) test_support::write_file(t.tmp_aln, "old report\n");
+    const test_support::Run_Result result = t.run({"-SUMMARY", "-SCORE_MATRIX", tmp_sim});
+    EXPECT_EQ(result.status, 0);
+    all += result.out;
+    if (results_there) {
+      EXPECT_EQ(test_support::read_file(t.tmp_aln), "old report\n");
+    } else {
+      EXPECT_FALSE(fs::exists(fs::symlink_status(t.tmp_aln)));
+    }
+    EXPECT_EQ(test_support::read_file(tmp_sim), test_support::read_file(test_support::example("dna.mat")));
+  }
+  const std::string refusal =
+      "Program interrupted!\nThe output file called /tmp/BASE.sim is also an input file. Please check.\n";
+  EXPECT_EQ(all, refusal + refusal);
+}
+
+namespace {
+
+// A list run in a folder that everybody writes into (sticky, as /tmp is),
+// its results file named BASE.aln; what a test plants there, and the
+// fallback file in /tmp, are removed at the end.
+struct Shared_Folder_Run {
+  Work_Folder work;
+  std::string base = work.unique_name();
+  std::string aln = (work / (base + ".aln")).string();
+  std::string tmp_aln = "/tmp/" + base + ".aln";
+  Remove_Later cleanup{{tmp_aln}};
+
+  Shared_Folder_Run() {
+    work.write(base + ".pos", "dna_1 W 101 160 rc_part C 60 1\n");
+    fs::permissions(work / "", fs::perms::all | fs::perms::sticky_bit);
+  }
+  // The run as User (-1: this one); its output with BASE for the name.
+  std::string run(int user = -1) const {
+    const test_support::Run_Result result =
+        test_support::run(ZARN_BINARY, {"-LIST", "seqs.lst", "-POSITIONS", base + ".pos", "-RESULTS"}, work / "",
+                          {.user = user});
+    EXPECT_EQ(result.status, 0);
+    return with_base_named(result.out, base);
+  }
+  // "kept\n" in a file Precious of User's, and a symbolic link to it at
+  // BASE.aln owned by Link_Owner.
+  void plant_link(int user, int link_owner) const {
+    work.write("precious", "kept\n");
+    ASSERT_EQ(::chown((work / "precious").c_str(), uid_t(user), gid_t(user)), 0);
+    fs::create_symlink(work / "precious", aln);
+    ASSERT_EQ(::lchown(aln.c_str(), uid_t(link_owner), gid_t(link_owner)), 0);
+  }
+};
+
+}  // namespace
+
+// In a folder that others write into, outputs are opened by the /tmp
+// fallback's rules: no symbolic link is followed, only a regular file of the
+// user's own that no other name leads to is replaced, and anything else
+// there sends the output to the fallback. In the user's own folder a link of
+// the user's own is followed as before.
+TEST(ZarnProgram, OutputsInASharedFolderFollowTheFallbacksRules) {
+  std::string all;
+  {
+    const Shared_Folder_Run s;
+    s.plant_link(int(::geteuid()), int(::geteuid()));
+    all += "== BASE.aln is a link of the user's own\n" + s.run();
+    EXPECT_EQ(s.work.read("precious"), "kept\n");
+    EXPECT_TRUE(fs::exists(s.tmp_aln));
+  }
+  {
+    const Shared_Folder_Run s;
+    s.work.write("precious", "kept\n");
+    fs::create_hard_link(s.work / "precious", s.aln);
+    all += "== BASE.aln is a second name of a file of the user's\n" + s.run();
+    EXPECT_EQ(s.work.read("precious"), "kept\n");
+  }
+  {
+    const Shared_Folder_Run s;
+    test_support::write_file(s.aln, "old\n");
+    all += "== BASE.aln is a regular file of the user's\n" + s.run();
+    EXPECT_NE(test_support::read_file(s.aln), "old\n");
+    EXPECT_FALSE(fs::exists(s.tmp_aln));
+  }
+  {
+    Shared_Folder_Run s;
+    fs::permissions(s.work / "", fs::perms::owner_all, fs::perm_options::replace);
+    s.plant_link(int(::geteuid()), int(::geteuid()));
+    all += "== BASE.aln is a link of the user's own, in the user's own folder\n" + s.run();
+    EXPECT_NE(s.work.read("precious"), "kept\n");
+    EXPECT_FALSE(fs::exists(s.tmp_aln));
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/shared_folder.out"));
+}
+
+// A link planted in a shared folder by another user never leads zarn to the
+// file of the user running it: run by root with a link of nobody's, and run
+// by nobody with a link of root's.
+TEST(ZarnProgram, OutputsInASharedFolderFollowNoLinkOfAnotherUser) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can plant a link as another user and run zarn as nobody";
+  constexpr int nobody = 65534;
+  std::string all;
+  for (const auto& [runner, planter] : {std::pair{0, nobody}, std::pair{nobody, 0}}) {
+    const Shared_Folder_Run s;
+    s.plant_link(runner, planter);
+    all += "== run by " + std::to_string(runner) + ", BASE.aln a link of " + std::to_string(planter) + "'s\n" +
+           s.run(runner);
+    EXPECT_EQ(s.work.read("precious"), "kept\n");
+  }
+  EXPECT_TRUE(test_support::matches_golden(all, "zarn/shared_folder_other_user.out"));
 }
