@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "alignment_random.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 #include "sequence_alignment-utils.h"
 
 namespace sequence_alignment::drivers {

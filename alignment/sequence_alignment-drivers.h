@@ -8,7 +8,7 @@
 
 #include "alignment_results.h"
 #include "platform/exceptions.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 #include "sequence_alignment.h"
 #include "sequence_specifications-basic.h"
 #include "strlib.h"

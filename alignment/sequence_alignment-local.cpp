@@ -1,7 +1,7 @@
 #include "sequence_alignment-local.h"
 
 #include "sequence_alignment-drivers.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 
 namespace sequence_alignment::local {
 

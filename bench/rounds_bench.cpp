@@ -9,7 +9,7 @@
 
 #include "alignment_random.h"
 #include "platform/random.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 #include "sequence_alignment-utils.h"
 
 using namespace sequence_alignment;

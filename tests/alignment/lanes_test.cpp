@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "sequence_alignment-kernel-lanes.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-couple_lanes.h"
 
 using namespace sequence_alignment;
 using namespace sequence_alignment::kernel;
@@ -42,14 +42,16 @@ void check_lanes(std::uint32_t seed, int trials) {
       const bool global = method > 0, end_weight = method == 1;
       SCOPED_TRACE("trial " + std::to_string(trial) + ", method " + std::to_string(method));
       ASSERT_TRUE(detail::scores_fit_32_bits(matrix, w1.length(), len2, gap, gap_length));
-      const lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, global, end_weight};
+      const couple_lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, global, end_weight};
       std::int64_t four[4], eight[8];
-      lanes::Storage narrow(lanes::storage_size(lanes::layout_of<A, std::int32_t, 16>(couples), len2));
-      lanes::generic_pass<A, std::int32_t>(couples, narrow.data(), four);
+      couple_lanes::Storage narrow(
+          couple_lanes::storage_size(couple_lanes::layout_of<A, std::int32_t, 16>(couples), len2));
+      couple_lanes::generic_pass<A, std::int32_t>(couples, narrow.data(), four);
 #ifdef SEQUENCE_ALIGNMENT_X86
       const bool wide = Runs_Here(Rounds_Pass::avx2_32);
-      lanes::Storage storage(lanes::storage_size(lanes::layout_of<A, std::int32_t, 32>(couples), len2));
-      if (wide) lanes::avx2_pass<A, std::int32_t>(couples, storage.data(), eight);
+      couple_lanes::Storage storage(
+          couple_lanes::storage_size(couple_lanes::layout_of<A, std::int32_t, 32>(couples), len2));
+      if (wide) couple_lanes::avx2_pass<A, std::int32_t>(couples, storage.data(), eight);
 #else
       const bool wide = false;
 #endif

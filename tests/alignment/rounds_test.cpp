@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "alignment_random.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 #include "sequence_alignment-utils.h"
 #include "test_support.h"
 

@@ -11,36 +11,37 @@
 #include <string>
 #include <vector>
 
-#include "sequence_alignment-kernel-call.h"
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel-exact.h"
-#include "sequence_alignment-kernel-fill.h"
-#include "sequence_alignment-kernel-score.h"
-#include "sequence_alignment-kernel-vector.h"
+#include "kernel/sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel-column_lanes.h"
+#include "kernel/sequence_alignment-kernel-exact.h"
+#include "kernel/sequence_alignment-kernel-fill.h"
+#include "kernel/sequence_alignment-kernel-score.h"
 
 using namespace sequence_alignment;
 using namespace sequence_alignment::kernel;
 
 namespace {
 
-const vector::Instruction_Set all_sets[] = {vector::Instruction_Set::GENERIC, vector::Instruction_Set::AVX2,
-                                            vector::Instruction_Set::AVX512BW};
+const column_lanes::Instruction_Set all_sets[] = {column_lanes::Instruction_Set::GENERIC,
+                                                  column_lanes::Instruction_Set::AVX2,
+                                                  column_lanes::Instruction_Set::AVX512BW};
 
-std::string name(vector::Choice c) {
-  const char* set = c.set == vector::Instruction_Set::GENERIC ? "generic"
-                    : c.set == vector::Instruction_Set::AVX2  ? "AVX2"
-                                                              : "AVX-512BW";
+std::string name(column_lanes::Choice c) {
+  const char* set = c.set == column_lanes::Instruction_Set::GENERIC ? "generic"
+                    : c.set == column_lanes::Instruction_Set::AVX2  ? "AVX2"
+                                                                    : "AVX-512BW";
   return std::string(set) + " " + std::to_string(c.lane_bits) + "-bit";
 }
 
 // Every pass this processor can run a call at.
 template <class Matrix>
-std::vector<vector::Choice> choices(const Matrix& matrix, const Frame& fr) {
-  std::vector<vector::Choice> all;
-  for (vector::Instruction_Set set : all_sets) {
-    if (!vector::runs(set)) continue;
+std::vector<column_lanes::Choice> choices(const Matrix& matrix, const Frame& fr) {
+  std::vector<column_lanes::Choice> all;
+  for (column_lanes::Instruction_Set set : all_sets) {
+    if (!column_lanes::runs(set)) continue;
     if (detail::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) all.push_back({set, 16});
-    if (vector::scores_fit_32_bit_lanes(matrix, fr)) all.push_back({set, 32});
+    if (column_lanes::scores_fit_32_bit_lanes(matrix, fr)) all.push_back({set, 32});
   }
   return all;
 }
@@ -146,11 +147,11 @@ void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, See
   if (seen) {
     seen->side_table += aside > 0;
   }
-  for (const vector::Choice choice : choices(c.matrix, fr)) {
+  for (const column_lanes::Choice choice : choices(c.matrix, fr)) {
     SCOPED_TRACE(name(choice));
     if (seen) ++seen->calls;
     Filled actual = empty_cells(fr);
-    vector::fill(p, *actual.cells, actual.starts, choice);
+    column_lanes::fill(p, *actual.cells, actual.starts, choice);
     cells::Cells& a = *actual.cells;
     cells::Cells& e = *expected.cells;
     EXPECT_EQ(first_difference("flag", a.flag_bytes(), e.flag_bytes(), (n + 1) / 2, fr, 2), "");
@@ -165,7 +166,7 @@ void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, See
       }
     }
     EXPECT_EQ(positions(actual.starts), positions(expected.starts));
-    EXPECT_EQ(vector::quality(p, fr, choice), expected_quality);
+    EXPECT_EQ(column_lanes::quality(p, fr, choice), expected_quality);
   }
 }
 
@@ -250,10 +251,10 @@ TEST(VectorFill, NucleicCouplesLikeTheScalarFill) { check_random_couples<Nucleic
 TEST(VectorFill, ProteinCouplesLikeTheScalarFill) { check_random_couples<Protein>(22); }
 
 TEST(VectorFill, TheDefaultChoiceIsThisProcessorsWidest) {
-  EXPECT_TRUE(vector::runs(vector::widest()));
-  for (vector::Instruction_Set set : all_sets) {
-    if (vector::runs(set)) {
-      EXPECT_GE(int(vector::widest()), int(set));
+  EXPECT_TRUE(column_lanes::runs(column_lanes::widest()));
+  for (column_lanes::Instruction_Set set : all_sets) {
+    if (column_lanes::runs(set)) {
+      EXPECT_GE(int(column_lanes::widest()), int(set));
     }
   }
 }
@@ -328,7 +329,7 @@ std::int32_t last_that_fits(const std::function<bool(std::int32_t)>& fits) {
 template <class A>
 int bits_of(const Couple<A>& c, bool global) {
   const Problem<A> p = c.problem(global, true);
-  return vector::lane_bits(c.matrix, Frame(p));
+  return column_lanes::lane_bits(c.matrix, Frame(p));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 #include "platform/text_io.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/work_block.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::cells {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "sequence_alignment-kernel-exact.h"
-#include "sequence_alignment-kernel-rows.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-exact.h"
+#include "kernel/sequence_alignment-kernel-rows.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::score {
 

@@ -9,9 +9,9 @@
 #include <limits>
 #include <vector>
 
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel-rows.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel-rows.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::fill {
 

@@ -13,10 +13,10 @@
 #include <cstdlib>
 #include <limits>
 
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel.h"
 
-namespace sequence_alignment::kernel::vector {
+namespace sequence_alignment::kernel::column_lanes {
 
 enum class Instruction_Set : std::uint8_t { GENERIC, AVX2, AVX512BW };
 
@@ -99,4 +99,4 @@ std::int64_t quality(const Problem<A>& p, const Frame& fr, Choice choice) {
   return quality(in.input, choice);
 }
 
-}  // namespace sequence_alignment::kernel::vector
+}  // namespace sequence_alignment::kernel::column_lanes

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "alignment_results.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::call {
 

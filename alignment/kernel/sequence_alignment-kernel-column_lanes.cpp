@@ -1,15 +1,15 @@
-#include "sequence_alignment-kernel-vector.h"
+#include "kernel/sequence_alignment-kernel-column_lanes.h"
 
 #include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
 
-#include "sequence_alignment-kernel-fill.h"
-#include "sequence_alignment-kernel-rows.h"
-#include "sequence_alignment-kernel-simd.h"
+#include "kernel/sequence_alignment-kernel-fill.h"
+#include "kernel/sequence_alignment-kernel-rows.h"
+#include "kernel/sequence_alignment-kernel-simd.h"
 
-namespace sequence_alignment::kernel::vector {
+namespace sequence_alignment::kernel::column_lanes {
 
 namespace {
 
@@ -544,4 +544,4 @@ void fill(const Input& input, cells::Cells& cells, cells::Start_Cells& starts, C
 
 std::int64_t quality(const Input& input, Choice choice) { return run(input, Output{nullptr, nullptr}, choice); }
 
-}  // namespace sequence_alignment::kernel::vector
+}  // namespace sequence_alignment::kernel::column_lanes

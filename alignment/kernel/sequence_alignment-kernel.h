@@ -11,9 +11,9 @@
 //   sequence_alignment-kernel-traceback   tracing paths, and which are traced
 //   sequence_alignment-kernel-paths       keeping paths, and their statistics
 //   sequence_alignment-kernel-score       the score-only pass
-//   sequence_alignment-kernel-vector      the fills and the score-only pass, a row's columns in vector lanes
+//   sequence_alignment-kernel-column_lanes  the fills and the score-only pass of one couple, a row's columns in vector lanes
 //   sequence_alignment-kernel-simd        the vector layer: lanes, lane shifts, suffix scans
-//   sequence_alignment-kernel-lanes       the score-only pass, several couples at once
+//   sequence_alignment-kernel-couple_lanes  the score-only pass of the shuffle rounds, one couple a lane
 //
 // The local and the global method differ in a few marked branches of the
 // same templates. The scalar passes (fill, exact, score) are the reference;

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::rows {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::traceback {
 

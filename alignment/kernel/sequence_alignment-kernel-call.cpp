@@ -1,17 +1,17 @@
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel-exact.h"
-#include "sequence_alignment-kernel-fill.h"
-#include "sequence_alignment-kernel-lanes.h"
-#include "sequence_alignment-kernel-paths.h"
-#include "sequence_alignment-kernel-score.h"
-#include "sequence_alignment-kernel-traceback.h"
-#include "sequence_alignment-kernel-vector.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel-column_lanes.h"
+#include "kernel/sequence_alignment-kernel-couple_lanes.h"
+#include "kernel/sequence_alignment-kernel-exact.h"
+#include "kernel/sequence_alignment-kernel-fill.h"
+#include "kernel/sequence_alignment-kernel-paths.h"
+#include "kernel/sequence_alignment-kernel-score.h"
+#include "kernel/sequence_alignment-kernel-traceback.h"
 
 namespace sequence_alignment::kernel::call {
 
@@ -47,8 +47,8 @@ void fill_cells(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& st
   } else {
     cells.allocate_planes();
   }
-  if (const int bits = vector::lane_bits(*p.matrix, frame)) {
-    vector::fill(p, cells, starts, {vector::widest(), bits});
+  if (const int bits = column_lanes::lane_bits(*p.matrix, frame)) {
+    column_lanes::fill(p, cells, starts, {column_lanes::widest(), bits});
   } else if (detail::scores_fit_32_bits(*p.matrix, frame.len1, frame.len2, frame.g, frame.l)) {
     fill_by_method<A, std::int32_t>(p, cells, starts);
   } else {
@@ -59,8 +59,7 @@ void fill_cells(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& st
 }  // namespace
 
 template <class A>
-alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& problem,
-                                                             const Path_Settings& settings,
+alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& problem, const Path_Settings& settings,
                                                              const Error_Context& context) {
   const Frame frame(problem);
   if (frame.len1 > max_window || frame.len2 > max_window) {
@@ -84,8 +83,8 @@ template <class A>
 std::int32_t Compute_Quality(const Problem<A>& problem) {
   const Frame frame(problem);
   if (frame.len1 > 0 && frame.len2 > 0) {
-    if (const int bits = vector::lane_bits(*problem.matrix, frame)) {
-      return detail::to_score(vector::quality(problem, frame, {vector::widest(), bits}));
+    if (const int bits = column_lanes::lane_bits(*problem.matrix, frame)) {
+      return detail::to_score(column_lanes::quality(problem, frame, {column_lanes::widest(), bits}));
     }
   }
   return detail::to_score(score::quality<A>(problem));
@@ -95,8 +94,8 @@ namespace {
 
 // A lanes pass as the fills name theirs, an instruction set and 16 or 32
 // bits a lane; 0 bits for the 64-bit pass.
-vector::Choice choice_of(Rounds_Pass pass) noexcept {
-  using vector::Instruction_Set;
+column_lanes::Choice choice_of(Rounds_Pass pass) noexcept {
+  using column_lanes::Instruction_Set;
   switch (pass) {
     case Rounds_Pass::generic_16:
       return {Instruction_Set::GENERIC, 16};
@@ -116,8 +115,8 @@ vector::Choice choice_of(Rounds_Pass pass) noexcept {
 }
 
 // In bytes.
-int vector_size(vector::Instruction_Set set) noexcept {
-  return set == vector::Instruction_Set::AVX512BW ? 64 : set == vector::Instruction_Set::AVX2 ? 32 : 16;
+int vector_size(column_lanes::Instruction_Set set) noexcept {
+  return set == column_lanes::Instruction_Set::AVX512BW ? 64 : set == column_lanes::Instruction_Set::AVX2 ? 32 : 16;
 }
 
 // Whether the lanes of the pass hold every value of the problem's
@@ -134,8 +133,8 @@ bool fits(const Problem<A>& p, Rounds_Pass pass) noexcept {
 }
 
 // Fastest first.
-constexpr Rounds_Pass rounds_passes[] = {Rounds_Pass::avx512_16, Rounds_Pass::avx2_16,   Rounds_Pass::generic_16,
-                                         Rounds_Pass::avx512_32, Rounds_Pass::avx2_32,   Rounds_Pass::generic_32,
+constexpr Rounds_Pass rounds_passes[] = {Rounds_Pass::avx512_16, Rounds_Pass::avx2_16, Rounds_Pass::generic_16,
+                                         Rounds_Pass::avx512_32, Rounds_Pass::avx2_32, Rounds_Pass::generic_32,
                                          Rounds_Pass::scalar_64};
 
 template <class A>
@@ -147,24 +146,24 @@ Rounds_Pass fastest_pass(const Problem<A>& p) noexcept {
 }
 
 template <class A>
-using Lanes_Pass = void (*)(const lanes::Couples<A>&, void*, std::int64_t*);
+using Lanes_Pass = void (*)(const couple_lanes::Couples<A>&, void*, std::int64_t*);
 
 template <class A>
 Lanes_Pass<A> lanes_pass(Rounds_Pass pass) noexcept {
   switch (pass) {
     case Rounds_Pass::generic_32:
-      return lanes::generic_pass<A, std::int32_t>;
+      return couple_lanes::generic_pass<A, std::int32_t>;
     case Rounds_Pass::generic_16:
-      return lanes::generic_pass<A, std::int16_t>;
+      return couple_lanes::generic_pass<A, std::int16_t>;
 #ifdef SEQUENCE_ALIGNMENT_X86
     case Rounds_Pass::avx2_32:
-      return lanes::avx2_pass<A, std::int32_t>;
+      return couple_lanes::avx2_pass<A, std::int32_t>;
     case Rounds_Pass::avx2_16:
-      return lanes::avx2_pass<A, std::int16_t>;
+      return couple_lanes::avx2_pass<A, std::int16_t>;
     case Rounds_Pass::avx512_32:
-      return lanes::avx512_pass<A, std::int32_t>;
+      return couple_lanes::avx512_pass<A, std::int32_t>;
     case Rounds_Pass::avx512_16:
-      return lanes::avx512_pass<A, std::int16_t>;
+      return couple_lanes::avx512_pass<A, std::int16_t>;
 #endif
     default:
       return nullptr;
@@ -175,15 +174,15 @@ Lanes_Pass<A> lanes_pass(Rounds_Pass pass) noexcept {
 
 bool Runs_Here(Rounds_Pass pass) noexcept {
   if (pass == Rounds_Pass::scalar_64) return true;
-  const vector::Choice choice = choice_of(pass);
-  return choice.lane_bits != 0 && vector::runs(choice.set);
+  const column_lanes::Choice choice = choice_of(pass);
+  return choice.lane_bits != 0 && column_lanes::runs(choice.set);
 }
 
 // What a lanes pass works in, made once for all the rounds.
 template <class A>
 struct Rounds<A>::Work {
   Lanes_Pass<A> run;
-  lanes::Storage storage;
+  couple_lanes::Storage storage;
   std::vector<const typename A::code_type*> windows;
   std::uint32_t codes_used = 0;
 };
@@ -197,17 +196,18 @@ Rounds<A>::Rounds(const Problem<A>& problem, Rounds_Pass pass) : problem_(proble
   if (!fits(problem, pass)) platform::raise(standard::CONSTRAINT_ERROR, "rounds beyond the bound of the pass's lanes");
   // Empty windows score 0 whatever the pass, as Compute_Quality has it.
   if (pass == Rounds_Pass::scalar_64 || problem.codes_1.length() <= 0 || problem.codes_2.length() <= 0) return;
-  const vector::Choice choice = choice_of(pass);
+  const column_lanes::Choice choice = choice_of(pass);
   batch_ = vector_size(choice.set) * 8 / choice.lane_bits;
   // Only the codes of window 1 have a row of the profile.
   std::uint32_t codes_used = 0;
   for (std::int32_t k = 0; k < problem.codes_1.length(); ++k) {
     codes_used |= std::uint32_t(1) << int(problem.codes_1.codes[k]);
   }
-  const lanes::Layout plan = lanes::layout_of(choice.lane_bits / 8, vector_size(choice.set),
-                                              exact_gaps(problem.gap_weight, problem.gap_length_weight),
-                                              lanes::profile_rows<A>(codes_used));
-  work_.reset(new Work{lanes_pass<A>(pass), lanes::Storage(lanes::storage_size(plan, problem.codes_2.length())),
+  const couple_lanes::Layout plan = couple_lanes::layout_of(choice.lane_bits / 8, vector_size(choice.set),
+                                                            exact_gaps(problem.gap_weight, problem.gap_length_weight),
+                                                            couple_lanes::profile_rows<A>(codes_used));
+  work_.reset(new Work{lanes_pass<A>(pass),
+                       couple_lanes::Storage(couple_lanes::storage_size(plan, problem.codes_2.length())),
                        std::vector<const typename A::code_type*>(static_cast<std::size_t>(batch_)), codes_used});
 }
 
@@ -235,9 +235,9 @@ void Rounds<A>::score(const typename A::code_type* const* windows, int count, st
   }
   // Lanes beyond Count repeat the last window and are not read.
   for (int lane = 0; lane < batch_; ++lane) work_->windows[std::size_t(lane)] = windows[std::min(lane, count - 1)];
-  const lanes::Couples<A> couples{problem_.codes_1,   problem_.codes_2.length(), work_->windows.data(),
-                                  problem_.matrix,    problem_.gap_weight,       problem_.gap_length_weight,
-                                  problem_.global,    problem_.end_weight,       work_->codes_used};
+  const couple_lanes::Couples<A> couples{problem_.codes_1, problem_.codes_2.length(), work_->windows.data(),
+                                         problem_.matrix,  problem_.gap_weight,       problem_.gap_length_weight,
+                                         problem_.global,  problem_.end_weight,       work_->codes_used};
   std::int64_t scores[32];
   work_->run(couples, work_->storage.data(), scores);
   for (int k = 0; k < count; ++k) qualities[k] = detail::to_score(scores[k]);

@@ -13,14 +13,14 @@
 #include <memory>
 
 #include "platform/work_block.h"
-#include "sequence_alignment-kernel-simd.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-simd.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 #ifdef SEQUENCE_ALIGNMENT_X86
 #include <immintrin.h>
 #endif
 
-namespace sequence_alignment::kernel::lanes {
+namespace sequence_alignment::kernel::couple_lanes {
 
 // Lanes elements of S, which may stand at any boundary of S and be
 // written through S pointers as well (the profile).
@@ -469,4 +469,4 @@ __attribute__((target("avx512bw"), flatten)) void avx512_pass(const Couples<A>& 
 }
 #endif
 
-}  // namespace sequence_alignment::kernel::lanes
+}  // namespace sequence_alignment::kernel::couple_lanes

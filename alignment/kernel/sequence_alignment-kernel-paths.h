@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "alignment_results.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 #include "strlib.h"
 
 namespace sequence_alignment::kernel::paths {
