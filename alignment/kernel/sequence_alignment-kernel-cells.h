@@ -15,11 +15,22 @@
 
 namespace sequence_alignment::kernel::cells {
 
-// Moves of a cell: every move that reaches the cell's score has its bit.
+// Moves of a cell: every move that reaches the cell's score has its bit,
+// the bit numbered by the move's Step_Kind (STOP: a local cell whose score
+// is 0, where a path ends). Both gap bits together: a cell with two gap
+// moves, whose planes hold a byte for each.
 inline constexpr std::uint8_t stop_bit = 1, align_bit = 2, insert_1_bit = 4, insert_2_bit = 8;
+inline constexpr std::uint8_t gap_bits = insert_1_bit | insert_2_bit;
 
-// The exact fill's gap-state byte (see sequence_alignment-kernel-exact).
-inline constexpr std::uint8_t own_moves = 15, horizontal_goes_on = 16, vertical_goes_on = 32;
+constexpr std::uint32_t move_bit(Step_Kind move) noexcept { return std::uint32_t(1) << unsigned(move); }
+static_assert(move_bit(Step_Kind::STOP) == stop_bit && move_bit(Step_Kind::ALIGN) == align_bit &&
+              move_bit(Step_Kind::INSERT_1) == insert_1_bit && move_bit(Step_Kind::INSERT_2) == insert_2_bit);
+
+// The exact fill's gap-state byte (see sequence_alignment-kernel-exact):
+// the moves of the value a gap ends on, in the bits of the moves, and
+// whether a gap reaching the cell goes on through it.
+inline constexpr std::uint8_t own_moves = stop_bit | align_bit | insert_1_bit | insert_2_bit;
+inline constexpr std::uint8_t horizontal_goes_on = 16, vertical_goes_on = 32;
 
 class Cells {
  public:
@@ -50,7 +61,7 @@ class Cells {
 
   const Frame& frame() const noexcept { return frame_; }
   std::size_t index(std::int32_t i, std::int32_t j) const noexcept { return frame_.cell(i, j); }
-  std::uint8_t flags(std::size_t k) const noexcept { return (flags_[k >> 1] >> ((k & 1) * 4)) & 15; }
+  std::uint8_t flags(std::size_t k) const noexcept { return (flags_[k >> 1] >> ((k & 1) * 4)) & own_moves; }
 
   std::uint8_t* flag_bytes() noexcept { return flags_; }
   std::uint8_t* plane_h() noexcept { return plane_h_; }

@@ -268,11 +268,11 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       const V f = ((a.scan > carried) ? a.scan : carried) - step;
       const V h = f > x ? f : x;
 
-      V x_moves = ((d == x) & 2) | ((v == x) & 8);
-      if constexpr (Local) x_moves |= (x == zero) & 1;
+      V x_moves = ((d == x) & cells::align_bit) | ((v == x) & cells::insert_2_bit);
+      if constexpr (Local) x_moves |= (x == zero) & cells::stop_bit;
       // Comparisons stand in the conditions themselves: a mask kept in a
       // vector and tested later is expanded lane by lane with AVX-512.
-      const V cell_moves = ((f > x) ? zero : x_moves) | ((f >= x) & 4);
+      const V cell_moves = ((f > x) ? zero : x_moves) | ((f >= x) & cells::insert_1_bit);
 
       std::uint8_t bytes_1[W], bytes_2[W];
       if constexpr (Fast_Full) {
@@ -281,15 +281,15 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         first_lane(open_carry, opens_at);
 
         const UV& vertical_length = a.vertical_length;
-        const V gap_moves = cell_moves & 12;
-        const UV p = (gap_moves == 8) ? vertical_length >> 8 : horizontal_length;
-        const UV q = ((cell_moves & 8) != 0) ? vertical_length : horizontal_length >> 8;
+        const V gap_moves = cell_moves & cells::gap_bits;
+        const UV p = (gap_moves == cells::insert_2_bit) ? vertical_length >> 8 : horizontal_length;
+        const UV q = ((cell_moves & cells::insert_2_bit) != 0) ? vertical_length : horizontal_length >> 8;
         B p_bytes, q_bytes;
         simd::to_bytes(p_bytes, p);
         simd::to_bytes(q_bytes, q);
         std::memcpy(bytes_1, &p_bytes, W);
         std::memcpy(bytes_2, &q_bytes, W);
-        long_gaps |= (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
+        long_gaps |= (gap_moves == cells::gap_bits) ? (horizontal_length | vertical_length) & high_byte : UV{};
         simd::store(rows.h_length + at, horizontal_length);
         if constexpr (Edge) {
           simd::store(e_length + at, (lane >= pad_lanes) ? vertical_length : UV{});
@@ -302,10 +302,10 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         y_value = d > f ? d : f;
         if constexpr (Local) y_value = y_value > zero ? y_value : zero;
         if constexpr (Full) {
-          V y_moves = ((d == y_value) & 2) | ((f == y_value) & 4);
-          if constexpr (Local) y_moves |= (y_value == zero) & 1;
-          V state = cell_moves == 4 ? x_moves : cell_moves == 8 ? y_moves : zero;
-          state |= ((f >= x + G) & 16) | ((v >= y_value + G) & 32);
+          V y_moves = ((d == y_value) & cells::align_bit) | ((f == y_value) & cells::insert_1_bit);
+          if constexpr (Local) y_moves |= (y_value == zero) & cells::stop_bit;
+          V state = cell_moves == cells::insert_1_bit ? x_moves : cell_moves == cells::insert_2_bit ? y_moves : zero;
+          state |= ((f >= x + G) & cells::horizontal_goes_on) | ((v >= y_value + G) & cells::vertical_goes_on);
           B state_bytes;
           simd::to_bytes(state_bytes, state);
           std::memcpy(bytes_1, &state_bytes, W);
@@ -372,11 +372,11 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
           simd::load(cell_moves, moves + k);
           simd::load(horizontal_length, rows.h_length + k);
           simd::load(vertical_length, e_length + k);
-          const UV gap_moves = __builtin_convertvector(cell_moves, UV) & 12;
-          found = (gap_moves == 12) ? (horizontal_length | vertical_length) & high_byte : UV{};
+          const UV gap_moves = __builtin_convertvector(cell_moves, UV) & cells::gap_bits;
+          found = (gap_moves == cells::gap_bits) ? (horizontal_length | vertical_length) & high_byte : UV{};
         };
         each_marked<W, UV>(columns, pad, test, [&](std::size_t p) {
-          if ((moves[p] & 12) == 12 && (rows.h_length[p] | e_length[p]) > 255) {
+          if ((moves[p] & cells::gap_bits) == cells::gap_bits && (rows.h_length[p] | e_length[p]) > 255) {
             const std::size_t jj = p - pad;
             fill::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[p], e_length[p],
                             moves + pad);

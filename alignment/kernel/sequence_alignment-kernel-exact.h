@@ -92,15 +92,15 @@ std::int64_t pass(const Problem<A>& p, const Frame& fr, cells::Cells* cells, cel
         pair = d;
       }
       if constexpr (Full) {
-        std::uint32_t x_moves = std::uint32_t(d == x) << 1 | std::uint32_t(v == x) << 3;
-        if constexpr (!Global) x_moves |= std::uint32_t(x == 0);
+        std::uint32_t x_moves = (d == x ? cells::align_bit : 0u) | (v == x ? cells::insert_2_bit : 0u);
+        if constexpr (!Global) x_moves |= x == 0 ? cells::stop_bit : 0u;
         const std::uint32_t moves = f > x ? cells::insert_1_bit : f == x ? (x_moves | cells::insert_1_bit) : x_moves;
         std::uint32_t state = 0;
         if (moves == cells::insert_1_bit) {
           state = x_moves;
         } else if (moves == cells::insert_2_bit) {
-          state = std::uint32_t(d == yv) << 1 | std::uint32_t(f == yv) << 2;
-          if constexpr (!Global) state |= std::uint32_t(yv == 0);
+          state = (d == yv ? cells::align_bit : 0u) | (f == yv ? cells::insert_1_bit : 0u);
+          if constexpr (!Global) state |= yv == 0 ? cells::stop_bit : 0u;
         }
         if (f >= S(x + G)) state |= cells::horizontal_goes_on;
         if (v >= S(yv + G)) state |= cells::vertical_goes_on;

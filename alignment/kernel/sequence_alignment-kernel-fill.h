@@ -58,9 +58,9 @@ std::uint32_t flags_and_planes(std::uint32_t n, std::uint32_t first, const S* __
     // X adds it to X's moves, F below X leaves X's.
     const std::uint32_t above = f[jj] > x[jj], equal = f[jj] == x[jj];
     const std::uint32_t h_bit = above | equal;
-    const std::uint32_t cell_moves = (std::uint32_t(moves[jj]) & (above - 1)) | h_bit << 2;
+    const std::uint32_t cell_moves = (std::uint32_t(moves[jj]) & (above - 1)) | h_bit * cells::insert_1_bit;
     moves[jj] = std::uint8_t(cell_moves);
-    const std::uint32_t v_bit = (cell_moves >> 3) & 1;
+    const std::uint32_t v_bit = (cell_moves / cells::insert_2_bit) & 1;
     const std::uint32_t vl = e_len[jj];
     const std::uint32_t vertical_only = 0u - (v_bit & ~h_bit), vertical = 0u - v_bit;
     ph[jj] = std::uint8_t(hl ^ ((hl ^ (vl >> 8)) & vertical_only));
@@ -138,7 +138,8 @@ inline void both_gaps(cells::Cells& cells, std::int32_t i, std::int32_t j, std::
 // Every other row and column starts from minus infinity: its first cell
 // opens a gap of length 1.
 //
-// Flags, 4 bits a cell: 1 stop (local, H = 0), 2 D, 4 F, 8 E reach H.
+// Flags, 4 bits a cell (cells::stop_bit and the others): 1 stop (local,
+// H = 0), 2 D, 4 F, 8 E reach H.
 // Gap-length planes, one byte each a cell (P horizontal, Q vertical):
 //
 //   moves      P                              Q
@@ -233,7 +234,7 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
                                                           e_len + lo, moves_out + lo, ph + lo, pv + lo, h + lo);
       if (long_pair) [[unlikely]] {
         for (std::size_t jj = hi; jj-- > lo;) {
-          if ((moves_out[jj] & 12) == 12 && (f_len[jj - lo] | e_len[jj]) > 255) {
+          if ((moves_out[jj] & cells::gap_bits) == cells::gap_bits && (f_len[jj - lo] | e_len[jj]) > 255) {
             both_gaps(cells, i, std::int32_t(jj) + fr.first2, base + jj, f_len[jj - lo], e_len[jj], moves_out);
           }
         }

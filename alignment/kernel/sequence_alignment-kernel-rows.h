@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "kernel/sequence_alignment-kernel-cells.h"
 #include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::rows {
@@ -108,8 +109,8 @@ void vertical_and_pairs(std::size_t n, const S* __restrict below, S* __restrict 
     if constexpr (Full) {
       const std::uint32_t opens = extend < open;
       e_length[jj] = ((e_length[jj] + 1) & (opens - 1)) | opens;
-      std::uint32_t moves = std::uint32_t(d == best) << 1 | std::uint32_t(v == best) << 3;
-      if constexpr (!Global) moves |= std::uint32_t(best == 0);
+      std::uint32_t moves = (d == best ? cells::align_bit : 0u) | (v == best ? cells::insert_2_bit : 0u);
+      if constexpr (!Global) moves |= best == 0 ? cells::stop_bit : 0u;
       x_flags[jj] = std::uint8_t(moves);
     }
   }

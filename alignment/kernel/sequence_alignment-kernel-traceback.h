@@ -138,7 +138,7 @@ class Tracer {
             Arrival& arrival, Path_Step& out) const noexcept {
     const std::size_t k = cells_.index(i, j);
     for (Step_Kind move : order) {
-      if (!(moves & (1u << unsigned(move)))) continue;
+      if (!(moves & cells::move_bit(move))) continue;
       const std::int32_t length = move == Step_Kind::ALIGN ? 1 : gap_length(k, cells_.flags(k), move, i, j);
       column += length;
       out = Path_Step{column, 0, move, i, j};

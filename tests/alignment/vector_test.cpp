@@ -140,7 +140,7 @@ void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, See
   std::vector<std::size_t> both_gaps;
   std::size_t aside = 0;
   for (std::size_t k = 0; k < n && !fr.exact(); ++k) {
-    if ((expected.cells->flags(k) & 12) != 12) continue;
+    if ((expected.cells->flags(k) & cells::gap_bits) != cells::gap_bits) continue;
     both_gaps.push_back(k);
     aside += expected.cells->aside_length(k, true) != 0 || expected.cells->aside_length(k, false) != 0;
   }
