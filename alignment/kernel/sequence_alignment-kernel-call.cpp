@@ -49,7 +49,7 @@ void fill_cells(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& st
   }
   if (const int bits = column_lanes::lane_bits(*p.matrix, frame)) {
     column_lanes::fill(p, cells, starts, {column_lanes::widest(), bits});
-  } else if (detail::scores_fit_32_bits(*p.matrix, frame.len1, frame.len2, frame.g, frame.l)) {
+  } else if (bounds::scores_fit_32_bits(*p.matrix, frame.len1, frame.len2, frame.g, frame.l)) {
     fill_by_method<A, std::int32_t>(p, cells, starts);
   } else {
     fill_by_method<A, std::int64_t>(p, cells, starts);
@@ -84,10 +84,10 @@ std::int32_t Compute_Quality(const Problem<A>& problem) {
   const Frame frame(problem);
   if (frame.len1 > 0 && frame.len2 > 0) {
     if (const int bits = column_lanes::lane_bits(*problem.matrix, frame)) {
-      return detail::to_score(column_lanes::quality(problem, frame, {column_lanes::widest(), bits}));
+      return to_score(column_lanes::quality(problem, frame, {column_lanes::widest(), bits}));
     }
   }
-  return detail::to_score(score::quality<A>(problem));
+  return to_score(score::quality<A>(problem));
 }
 
 namespace {
@@ -127,9 +127,9 @@ bool fits(const Problem<A>& p, Rounds_Pass pass) noexcept {
   if (bits == 0) return true;
   const std::int32_t len1 = p.codes_1.length(), len2 = p.codes_2.length();
   if (bits == 16) {
-    return detail::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, p.global);
+    return bounds::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, p.global);
   }
-  return detail::scores_fit_32_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight);
+  return bounds::scores_fit_32_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight);
 }
 
 // Fastest first.
@@ -240,7 +240,7 @@ void Rounds<A>::score(const typename A::code_type* const* windows, int count, st
                                          problem_.global,  problem_.end_weight,       work_->codes_used};
   std::int64_t scores[32];
   work_->run(couples, work_->storage.data(), scores);
-  for (int k = 0; k < count; ++k) qualities[k] = detail::to_score(scores[k]);
+  for (int k = 0; k < count; ++k) qualities[k] = to_score(scores[k]);
 }
 
 template alignment_results::Alignment_Array_Access Compute_Alignments<Nucleic>(const Problem<Nucleic>&,

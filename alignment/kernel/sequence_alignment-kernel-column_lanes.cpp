@@ -153,7 +153,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   const Frame& fr = *in.frame;
   const bool global = fr.global, weighted = fr.global && fr.end_weight;
   const std::size_t n = std::size_t(fr.len2), columns = rows.columns, pad = rows.pad;
-  const T minus_infinity = sizeof(T) == 2 ? detail::minus_infinity_16(fr.l) : T(detail::minus_infinity_32);
+  const T minus_infinity = sizeof(T) == 2 ? bounds::minus_infinity_16(fr.l) : T(bounds::minus_infinity_32);
 
   V L, G, GL, width_L, step, step_next, lowest, zero{};
   simd::fill(L, fr.l);
@@ -456,7 +456,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
       best = std::max<std::int64_t>(0, simd::largest(pass_best));
     }
   }
-  if constexpr (Full) out.starts->quality = detail::to_score(best);
+  if constexpr (Full) out.starts->quality = to_score(best);
   return best;
 }
 

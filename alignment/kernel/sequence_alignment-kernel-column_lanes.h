@@ -43,15 +43,15 @@ Instruction_Set widest() noexcept;
 template <class Matrix>
 bool scores_fit_32_bit_lanes(const Matrix& matrix, const Frame& fr) noexcept {
   const std::int64_t gap = std::abs(std::int64_t(fr.g)), length = std::abs(std::int64_t(fr.l));
-  return detail::scores_fit_32_bits(matrix, fr.len1, fr.len2, fr.g, fr.l) &&
-         2 * gap + detail::scan_steps * length < (std::int64_t(1) << 28);
+  return bounds::scores_fit_32_bits(matrix, fr.len1, fr.len2, fr.g, fr.l) &&
+         2 * gap + bounds::scan_steps * length < (std::int64_t(1) << 28);
 }
 
 // The lane width for a call: 16 or 32 bits, or 0 where only the scalar
 // passes are exact.
 template <class Matrix>
 int lane_bits(const Matrix& matrix, const Frame& fr) noexcept {
-  if (detail::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) return 16;
+  if (bounds::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) return 16;
   return scores_fit_32_bit_lanes(matrix, fr) ? 32 : 0;
 }
 

@@ -131,9 +131,9 @@ struct Rows {
 template <class S>
 constexpr S lane_minus_infinity(std::int32_t gap_length_weight) noexcept {
   if constexpr (sizeof(S) == 2) {
-    return detail::minus_infinity_16(gap_length_weight);
+    return bounds::minus_infinity_16(gap_length_weight);
   } else {
-    return detail::minus_infinity_32;
+    return bounds::minus_infinity_32;
   }
 }
 

@@ -160,7 +160,7 @@ std::int64_t pass(const Problem<A>& p, const Frame& fr, cells::Cells* cells, cel
       }
     }
   }
-  if constexpr (Full) starts->quality = detail::to_score(best);
+  if constexpr (Full) starts->quality = to_score(best);
   return best;
 }
 

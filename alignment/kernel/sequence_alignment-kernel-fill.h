@@ -264,7 +264,7 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
       starts.every_cell = true;
     }
   }
-  starts.quality = detail::to_score(best);
+  starts.quality = to_score(best);
 }
 
 }  // namespace sequence_alignment::kernel::fill

@@ -149,8 +149,8 @@ alignment_results::Alignment_Access result_of(const Problem<A>& p, const Frame& 
     const Path_Step& st = steps[s];
     if (st.Move == Step_Kind::STOP) {
       if (global && s == n - 1) break;
-      if (global) detail::internal_error(context, Place::global_stop_step, "Error IE004");
-      detail::internal_error(context, Place::local_stop_step, nullptr);
+      if (global) internal_error(context, Place::global_stop_step, "Error IE004");
+      internal_error(context, Place::local_stop_step, nullptr);
     }
     // A step's length: to the next step's cell in a global path (which
     // always ends with its STOP step), by the columns in a local one.

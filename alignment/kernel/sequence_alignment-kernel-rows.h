@@ -36,12 +36,12 @@ std::int64_t right_boundary(const Frame& f, std::int32_t i) noexcept {
 template <class S, bool Global, bool Weighted>
 S initial_vertical(const Frame& f, std::int32_t jj) noexcept {
   if constexpr (Global && Weighted) return S(below_boundary<Global, Weighted>(f, jj));
-  return detail::minus_infinity_of<S>();
+  return bounds::minus_infinity_of<S>();
 }
 template <class S, bool Global, bool Weighted>
 S initial_horizontal(const Frame& f, std::int32_t i) noexcept {
   if constexpr (Global && Weighted) return S(right_boundary<Global, Weighted>(f, i));
-  return detail::minus_infinity_of<S>();
+  return bounds::minus_infinity_of<S>();
 }
 
 // Matrix(code, Codes_2(j)) for every code, a row of Len2 per code.

@@ -76,7 +76,7 @@ template <class A>
 std::int64_t quality(const Problem<A>& p) {
   const Frame fr(p);
   if (fr.len1 == 0 || fr.len2 == 0) return 0;
-  if (detail::scores_fit_32_bits(*p.matrix, fr.len1, fr.len2, fr.g, fr.l)) {
+  if (bounds::scores_fit_32_bits(*p.matrix, fr.len1, fr.len2, fr.g, fr.l)) {
     return pass_of_method<A, std::int32_t>(p, fr);
   }
   return pass_of_method<A, std::int64_t>(p, fr);

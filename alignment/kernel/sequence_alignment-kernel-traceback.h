@@ -41,7 +41,7 @@ class Tracer {
         const std::uint32_t moves = moves_at(cells_.index(i, j), arrival);
         if (moves & cells::stop_bit) break;
         if (!step(i, j, column, moves, order, arrival, out[n])) {
-          detail::internal_error(context_, Place::local_cell_without_move, nullptr);
+          internal_error(context_, Place::local_cell_without_move, nullptr);
         }
         ++n;
       }
@@ -58,7 +58,7 @@ class Tracer {
       out[n++] = Path_Step{column, 0, Step_Kind::INSERT_2, fr_.first1, fr_.first2};
       arrival = Arrival::AFTER_INSERT_2;
     } else if (i != fr_.first1 || j != fr_.first2) {
-      detail::internal_error(context_, Place::global_start_cell, "Error IE001");
+      internal_error(context_, Place::global_start_cell, "Error IE001");
     } else if (exact_ && !fr_.end_weight) {
       // With free ends the exact fill starts here with the pair: a gap
       // would be the free leading gap, which other start cells stand for.
@@ -69,7 +69,7 @@ class Tracer {
     }
     while (i <= fr_.last1 && j <= fr_.last2) {
       if (!step(i, j, column, moves_at(cells_.index(i, j), arrival), order, arrival, out[n])) {
-        detail::internal_error(context_, Place::global_cell_without_move, "Error IE003");
+        internal_error(context_, Place::global_cell_without_move, "Error IE003");
       }
       ++n;
     }

@@ -135,7 +135,15 @@ struct Frame {
   bool exact() const noexcept { return exact_gaps(g, l); }
 };
 
-namespace detail {
+// Prints Printed, when given, and raises the instance's INTERNAL_ERROR.
+[[noreturn]] void internal_error(const Error_Context& context, Place place, const char* printed);
+
+// The final score, refused beyond 32 bits.
+std::int32_t to_score(std::int64_t value);
+
+// The bounds that keep a pass's arithmetic exact in the width it runs in,
+// and the minus infinities its gap chains start from.
+namespace bounds {
 
 // Far below any score, yet safe to add a weight to.
 inline constexpr std::int64_t minus_infinity = std::numeric_limits<std::int64_t>::min() / 4;
@@ -145,12 +153,6 @@ template <class S>
 constexpr S minus_infinity_of() noexcept {
   return sizeof(S) == 4 ? S(minus_infinity_32) : S(minus_infinity);
 }
-
-// Prints Printed, when given, and raises the instance's INTERNAL_ERROR.
-[[noreturn]] void internal_error(const Error_Context& context, Place place, const char* printed);
-
-// The final score, refused beyond 32 bits.
-std::int32_t to_score(std::int64_t value);
 
 // Every score of a pass is that of an alignment of at most Len1 + Len2
 // columns (or a gap or two beside one), so this bound keeps 32-bit
@@ -208,6 +210,6 @@ bool scores_fit_16_bits(const Matrix& matrix, std::int32_t len1, std::int32_t le
          low - margin > floor;
 }
 
-}  // namespace detail
+}  // namespace bounds
 
 }  // namespace sequence_alignment::kernel

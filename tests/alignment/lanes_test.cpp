@@ -41,7 +41,7 @@ void check_lanes(std::uint32_t seed, int trials) {
     for (int method = 0; method < 3; ++method) {
       const bool global = method > 0, end_weight = method == 1;
       SCOPED_TRACE("trial " + std::to_string(trial) + ", method " + std::to_string(method));
-      ASSERT_TRUE(detail::scores_fit_32_bits(matrix, w1.length(), len2, gap, gap_length));
+      ASSERT_TRUE(bounds::scores_fit_32_bits(matrix, w1.length(), len2, gap, gap_length));
       const couple_lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, global, end_weight};
       std::int64_t four[4], eight[8];
       couple_lanes::Storage narrow(

@@ -46,10 +46,10 @@ template <class A>
 bool takes(const Problem<A>& p, Rounds_Pass pass) {
   if (pass == Rounds_Pass::scalar_64) return true;
   if (sixteen_bits(pass)) {
-    return detail::scores_fit_16_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
+    return bounds::scores_fit_16_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
                                       p.gap_length_weight, p.global);
   }
-  return detail::scores_fit_32_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
+  return bounds::scores_fit_32_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
                                     p.gap_length_weight);
 }
 
@@ -181,7 +181,7 @@ TEST(RandomisationRounds, HighestScoresAtTheEdgeOf16Bits) {
     for (int method = 0; method < 3; ++method) {
       const Problem<Protein> problem = runs.problem(matrix, {-7, -1}, method > 0, method == 1);
       SCOPED_TRACE("M " + std::to_string(m) + ", method " + std::to_string(method));
-      EXPECT_EQ(detail::scores_fit_16_bits(matrix, 100, 100, -7, -1, method > 0), m == 326);
+      EXPECT_EQ(bounds::scores_fit_16_bits(matrix, 100, 100, -7, -1, method > 0), m == 326);
       EXPECT_EQ(sixteen_bits(Rounds<Protein>(problem).pass()), m == 326);
       EXPECT_EQ(Compute_Quality<Protein>(problem), 100 * m);
       for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, runs.windows, 32);
@@ -201,7 +201,7 @@ TEST(RandomisationRounds, LowestScoresAtTheEdgeOf16Bits) {
     for (bool end_weight : {true, false}) {
       const Problem<Nucleic> problem = runs.problem(matrix, {-1000, -60}, true, end_weight);
       SCOPED_TRACE("W " + std::to_string(w) + (end_weight ? ", end weight" : ""));
-      EXPECT_EQ(detail::scores_fit_16_bits(matrix, 100, 100, -1000, -60, true), w == -4067);
+      EXPECT_EQ(bounds::scores_fit_16_bits(matrix, 100, 100, -1000, -60, true), w == -4067);
       EXPECT_EQ(sixteen_bits(Rounds<Nucleic>(problem).pass()), w == -4067);
       for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, runs.windows, 32);
     }
@@ -214,7 +214,7 @@ TEST(RandomisationRounds, ScoresAtTheEdgeOf32Bits) {
   Protein::matrix_type matrix{};
   const auto fits = [&](std::int32_t m) {
     matrix[5][5] = m;
-    return detail::scores_fit_32_bits(matrix, 2, 2, -11, -1);
+    return bounds::scores_fit_32_bits(matrix, 2, 2, -11, -1);
   };
   std::int32_t low = 1, high = std::int32_t(1) << 29;
   while (high - low > 1) {

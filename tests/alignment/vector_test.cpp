@@ -40,7 +40,7 @@ std::vector<column_lanes::Choice> choices(const Matrix& matrix, const Frame& fr)
   std::vector<column_lanes::Choice> all;
   for (column_lanes::Instruction_Set set : all_sets) {
     if (!column_lanes::runs(set)) continue;
-    if (detail::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) all.push_back({set, 16});
+    if (bounds::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) all.push_back({set, 16});
     if (column_lanes::scores_fit_32_bit_lanes(matrix, fr)) all.push_back({set, 32});
   }
   return all;
@@ -366,7 +366,7 @@ TEST(VectorFill, EdgesOf32BitLanes) {
   const std::int32_t length = last_that_fits([&](std::int32_t s) { return bits_of(steep(s), true) != 0; });
   EXPECT_EQ(bits_of(steep(length), true), 32);
   EXPECT_EQ(bits_of(steep(length + 1), true), 0);
-  EXPECT_TRUE(detail::scores_fit_32_bits(steep(length + 1).matrix, 3, 6, -7, -(length + 1)));
+  EXPECT_TRUE(bounds::scores_fit_32_bits(steep(length + 1).matrix, 3, 6, -7, -(length + 1)));
   expect_same_as_scalar_all_methods(steep(length));
   Couple<Nucleic> rewarding = steep(length);
   rewarding.gap_length = length;  // lengths that reward, as steep
