@@ -42,7 +42,7 @@ struct Driver_Call {
   Backward_Mode backward;
   Building_Mode building;
   Optimize_Mode optimize;
-  bool global, end_weight;
+  kernel::Method method;
   std::int32_t similarity_threshold, randomization;
 };
 

@@ -7,35 +7,13 @@
 #include "kernel/sequence_alignment-kernel-cells.h"
 #include "kernel/sequence_alignment-kernel-column_lanes.h"
 #include "kernel/sequence_alignment-kernel-couple_lanes.h"
-#include "kernel/sequence_alignment-kernel-exact.h"
-#include "kernel/sequence_alignment-kernel-fill.h"
 #include "kernel/sequence_alignment-kernel-paths.h"
-#include "kernel/sequence_alignment-kernel-score.h"
+#include "kernel/sequence_alignment-kernel-scalar.h"
 #include "kernel/sequence_alignment-kernel-traceback.h"
 
 namespace sequence_alignment::kernel::call {
 
 namespace {
-
-template <class A, class S, bool Global, bool Weighted>
-void scalar_fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
-  if (cells.frame().exact()) {
-    exact::fill<A, S, Global, Weighted>(p, cells, starts);
-  } else {
-    fill::fill<A, S, Global, Weighted>(p, cells, starts);
-  }
-}
-
-template <class A, class S>
-void fill_by_method(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
-  if (!p.global) {
-    scalar_fill<A, S, false, false>(p, cells, starts);
-  } else if (p.end_weight) {
-    scalar_fill<A, S, true, true>(p, cells, starts);
-  } else {
-    scalar_fill<A, S, true, false>(p, cells, starts);
-  }
-}
 
 // In vector lanes when their width keeps the values exact, else in 32 or
 // 64 bits one cell at a time.
@@ -50,9 +28,9 @@ void fill_cells(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& st
   if (const int bits = column_lanes::lane_bits(*p.matrix, frame)) {
     column_lanes::fill(p, cells, starts, {column_lanes::widest(), bits});
   } else if (bounds::scores_fit_32_bits(*p.matrix, frame.len1, frame.len2, frame.g, frame.l)) {
-    fill_by_method<A, std::int32_t>(p, cells, starts);
+    scalar::fill<A, std::int32_t>(p, cells, starts);
   } else {
-    fill_by_method<A, std::int64_t>(p, cells, starts);
+    scalar::fill<A, std::int64_t>(p, cells, starts);
   }
 }
 
@@ -82,12 +60,14 @@ alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& p
 template <class A>
 std::int32_t Compute_Quality(const Problem<A>& problem) {
   const Frame frame(problem);
-  if (frame.len1 > 0 && frame.len2 > 0) {
-    if (const int bits = column_lanes::lane_bits(*problem.matrix, frame)) {
-      return to_score(column_lanes::quality(problem, frame, {column_lanes::widest(), bits}));
-    }
+  if (frame.len1 == 0 || frame.len2 == 0) return 0;
+  if (const int bits = column_lanes::lane_bits(*problem.matrix, frame)) {
+    return to_score(column_lanes::quality(problem, frame, {column_lanes::widest(), bits}));
   }
-  return to_score(score::quality<A>(problem));
+  if (bounds::scores_fit_32_bits(*problem.matrix, frame.len1, frame.len2, frame.g, frame.l)) {
+    return to_score(scalar::quality<A, std::int32_t>(problem, frame));
+  }
+  return to_score(scalar::quality<A, std::int64_t>(problem, frame));
 }
 
 namespace {
@@ -127,7 +107,7 @@ bool fits(const Problem<A>& p, Rounds_Pass pass) noexcept {
   if (bits == 0) return true;
   const std::int32_t len1 = p.codes_1.length(), len2 = p.codes_2.length();
   if (bits == 16) {
-    return bounds::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, p.global);
+    return bounds::scores_fit_16_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight, is_global(p.method));
   }
   return bounds::scores_fit_32_bits(*p.matrix, len1, len2, p.gap_weight, p.gap_length_weight);
 }
@@ -237,7 +217,7 @@ void Rounds<A>::score(const typename A::code_type* const* windows, int count, st
   for (int lane = 0; lane < batch_; ++lane) work_->windows[std::size_t(lane)] = windows[std::min(lane, count - 1)];
   const couple_lanes::Couples<A> couples{problem_.codes_1, problem_.codes_2.length(), work_->windows.data(),
                                          problem_.matrix,  problem_.gap_weight,       problem_.gap_length_weight,
-                                         problem_.global,  problem_.end_weight,       work_->codes_used};
+                                         problem_.method,       work_->codes_used};
   std::int64_t scores[32];
   work_->run(couples, work_->storage.data(), scores);
   for (int k = 0; k < count; ++k) qualities[k] = to_score(scores[k]);

@@ -24,14 +24,14 @@ using simd::from_right;
 template <class T>
 struct Rows {
   std::size_t columns, pad;
-  T *below, *above;    // H of the row below, H of the row being computed
-  T *y_below, *y_above;  // exact: Y likewise
-  T* e;                // the vertical gap of each column
+  T *below, *above;                   // H of the row below, H of the row being computed
+  T *y_below, *y_above;               // exact: Y likewise
+  T* e;                               // the vertical gap of each column
   std::make_unsigned_t<T>* e_length;  // fast fill: its length
   std::make_unsigned_t<T>* h_length;  // fast fill: the length of each cell's horizontal gap
-  T* x;                // exact fill with free ends: X of the last row
-  T* profile;          // Matrix(code, Codes_2(j)), a row for each code of window 1
-  std::uint8_t* moves;  // the moves of the row's cells, one byte each
+  T* x;                               // exact fill with free ends: X of the last row
+  T* profile;                         // Matrix(code, Codes_2(j)), a row for each code of window 1
+  std::uint8_t* moves;                // the moves of the row's cells, one byte each
 
   // Only the rows the pass uses, and a profile row for each code that
   // window 1 holds: the working rows then take no more than the scalar
@@ -141,7 +141,7 @@ SEQUENCE_ALIGNMENT_INLINE void each_marked(std::size_t columns, std::size_t pad,
 // Only a few steps a vector wait for the carry, so each vector's scan is
 // started before the vector to its right is finished: the processor has
 // two vectors' chains of steps to interleave.
-template <class Lanes, bool Local, bool Exact, bool Full>
+template <class Lanes, Method M, bool Exact, bool Full>
 SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes::value_type>& rows, Output out) {
   using T = typename Lanes::value_type;
   using U = typename Lanes::unsigned_type;
@@ -151,7 +151,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   constexpr int W = Lanes::width;
   constexpr bool Fast_Full = Full && !Exact;
   const Frame& fr = *in.frame;
-  const bool global = fr.global, weighted = fr.global && fr.end_weight;
+  constexpr bool Local = M == Method::LOCAL, global = !Local, weighted = M == Method::GLOBAL_WEIGHTED_ENDS;
   const std::size_t n = std::size_t(fr.len2), columns = rows.columns, pad = rows.pad;
   const T minus_infinity = sizeof(T) == 2 ? bounds::minus_infinity_16(fr.l) : T(bounds::minus_infinity_32);
 
@@ -179,7 +179,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   U* const e_length = rows.e_length;
   std::uint8_t* const moves = rows.moves;
   for (std::size_t jj = 0; jj < n; ++jj) {
-    const T boundary = T(weighted ? rows::below_boundary<true, true>(fr, std::int32_t(jj)) : 0);
+    const T boundary = T(weighted ? rows::below_boundary<M>(fr, std::int32_t(jj)) : 0);
     below[pad + jj] = boundary;
     if constexpr (Exact) y_below[pad + jj] = boundary;
     e[pad + jj] = weighted ? boundary : minus_infinity;
@@ -193,14 +193,14 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
   std::uint8_t pending = 0;  // the high half of a byte whose low half is the next row's
   if constexpr (Full) out.starts->list.reserve(std::size_t(fr.len1) + n + 1);
 
-  std::int64_t best = std::numeric_limits<std::int64_t>::min();
-  std::int64_t local_best = Full ? 1 : 0;  // local start cells: positive scores only
-  V pass_best = lowest;                     // local score only
+  cells::Pass_Best<M, Full> best(out.starts);
+  std::int64_t local_best = best.local_start;  // local start cells: positive scores only
+  V pass_best = lowest;                        // local score only
 
   for (std::int32_t i = fr.last1; i >= fr.first1; --i) {
     const std::size_t base = std::size_t(i - fr.first1) * n;
     const T* const profile = rows.profile_of(in.codes_1[i - fr.first1]);
-    const T right = T(weighted ? rows::right_boundary<true, true>(fr, i) : 0);
+    const T right = T(weighted ? rows::right_boundary<M>(fr, i) : 0);
     above[columns] = right;
     V x_beyond, f_carry;  // X beyond the last column; F of the column right of the vector, every lane
     simd::fill(x_beyond, right);
@@ -219,12 +219,12 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     // from the vector to the right (its X only), computed a vector ahead.
     struct Ahead {
       V v, d, x;
-      V scan;                // max over t' >= t of C(t')
-      UV column;             // the column of each lane
-      UV record;             // the last column of that maximum
-      UV vertical_length;    // fast fill
+      V scan;              // max over t' >= t of C(t')
+      UV column;           // the column of each lane
+      UV record;           // the last column of that maximum
+      UV vertical_length;  // fast fill
     };
-    const auto ahead = [&](Ahead& a, std::size_t at, const V& x_right) __attribute__((always_inline)) {
+    const auto ahead = [&](Ahead & a, std::size_t at, const V& x_right) __attribute__((always_inline)) {
       // X_Right: X of the vector to the right, lane 0 its first column.
       V h_below, h_pair, matrix_score, e_old;
       simd::load(h_below, below + at);
@@ -366,7 +366,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
     if constexpr (Fast_Full) {
       if (simd::any(long_gaps)) [[unlikely]] {
         // Such cells are few, but many rows of a global call have one.
-        const auto test = [&](UV& found, std::size_t k) __attribute__((always_inline)) {
+        const auto test = [&](UV & found, std::size_t k) __attribute__((always_inline)) {
           B cell_moves;
           UV horizontal_length, vertical_length;
           simd::load(cell_moves, moves + k);
@@ -378,14 +378,14 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         each_marked<W, UV>(columns, pad, test, [&](std::size_t p) {
           if ((moves[p] & cells::gap_bits) == cells::gap_bits && (rows.h_length[p] | e_length[p]) > 255) {
             const std::size_t jj = p - pad;
-            fill::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[p], e_length[p],
-                            moves + pad);
+            cells::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[p], e_length[p],
+                             moves + pad);
           }
         });
       }
     }
     if constexpr (Full) {
-      fill::pack_row(flags, base, n, moves + pad, pending);
+      cells::pack_row(flags, base, n, moves + pad, pending);
       if constexpr (Local) {
         // Start cells in discovery order, from the end of the row: a cell
         // at least the best so far joins the list, one above it restarts
@@ -399,7 +399,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
           }
           V top;
           simd::fill(top, row_top);
-          const auto test = [&](V& found, std::size_t k) __attribute__((always_inline)) {
+          const auto test = [&](V & found, std::size_t k) __attribute__((always_inline)) {
             V h;
             simd::load(h, above + k);
             found = h == top;
@@ -410,70 +410,40 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes
         }
       }
     }
-    if (global && !weighted) {
+    if constexpr (global && !weighted) {
       std::int64_t start = above[pad];
       if constexpr (Exact) {
         // A free leading gap over Codes_1(First1..i-1) goes on from Y; at
         // (First1, First2) the pair is the only move.
         start = i > fr.first1 ? std::int64_t(y_above[pad]) : std::int64_t(below[pad + 1]) + profile[pad];
       }
-      if constexpr (Full) {
-        out.starts->offer(start, i, fr.first2, best);
-      } else {
-        best = std::max(best, start);
-      }
+      best.first_column(start, i, fr);
     }
     std::swap(below, above);
     if constexpr (Exact) std::swap(y_below, y_above);
   }
   // The last row computed is now Below.
 
-  if (weighted) {
-    best = below[pad];
-    if constexpr (Full) {
-      out.starts->list.clear();
-      out.starts->list.push_back({fr.first1, fr.first2});
-    }
-  } else if (global) {
-    // A free leading gap over Codes_2(First2..j-1); beyond the last column
-    // nothing is aligned.
-    for (std::size_t jj = 1; jj <= n; ++jj) {
-      const std::int64_t start = Exact && jj < n ? std::int64_t(rows.x[pad + jj]) : std::int64_t(below[pad + jj]);
-      if constexpr (Full) {
-        out.starts->offer(start, fr.first1, std::int32_t(jj) + fr.first2, best);
-      } else {
-        best = std::max(best, start);
-      }
-    }
-  } else {
-    if constexpr (Full) {
-      best = local_best;
-      if (out.starts->list.empty()) {
-        best = 0;
-        out.starts->every_cell = true;
-      }
-    } else {
-      best = std::max<std::int64_t>(0, simd::largest(pass_best));
-    }
-  }
-  if constexpr (Full) out.starts->quality = to_score(best);
-  return best;
-}
-
-template <class Lanes, bool Exact, bool Full>
-SEQUENCE_ALIGNMENT_INLINE std::int64_t pass_of_method(const Input& in, Output out) {
-  Rows<typename Lanes::value_type> rows(in, Lanes::width, Exact, Full);
-  if (!in.frame->global) return pass<Lanes, true, Exact, Full>(in, rows, out);
-  return pass<Lanes, false, Exact, Full>(in, rows, out);
+  // A free leading gap over Codes_2(First2..j-1) goes on from X; beyond
+  // the last column nothing is aligned.
+  const std::int64_t found =
+      Local ? (Full ? local_best : std::max<std::int64_t>(0, simd::largest(pass_best))) : std::int64_t(below[pad]);
+  return best.finish(fr, found, [&](std::size_t jj) {
+    return Exact && jj < n ? std::int64_t(rows.x[pad + jj]) : std::int64_t(below[pad + jj]);
+  });
 }
 
 template <class Lanes>
 SEQUENCE_ALIGNMENT_INLINE std::int64_t run(const Input& in, Output out) {
-  const bool exact = in.frame->exact();
-  if (out.cells) {
-    return exact ? pass_of_method<Lanes, true, true>(in, out) : pass_of_method<Lanes, false, true>(in, out);
-  }
-  return exact ? pass_of_method<Lanes, true, false>(in, out) : pass_of_method<Lanes, false, false>(in, out);
+  return by_method_and_gaps(
+      in.frame->method, in.frame->exact(), [&](auto method, auto exact) __attribute__((always_inline)) {
+        if (out.cells) {
+          Rows<typename Lanes::value_type> rows(in, Lanes::width, exact, true);
+          return pass<Lanes, method, exact, true>(in, rows, out);
+        }
+        Rows<typename Lanes::value_type> rows(in, Lanes::width, exact, false);
+        return pass<Lanes, method, exact, false>(in, rows, out);
+      });
 }
 
 std::int64_t generic_16(const Input& in, Output out) { return run<simd::Lanes<16, std::int16_t>>(in, out); }

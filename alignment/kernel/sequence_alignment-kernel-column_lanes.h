@@ -51,7 +51,7 @@ bool scores_fit_32_bit_lanes(const Matrix& matrix, const Frame& fr) noexcept {
 // passes are exact.
 template <class Matrix>
 int lane_bits(const Matrix& matrix, const Frame& fr) noexcept {
-  if (bounds::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) return 16;
+  if (bounds::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, is_global(fr.method))) return 16;
   return scores_fit_32_bit_lanes(matrix, fr) ? 32 : 0;
 }
 

@@ -28,7 +28,7 @@ class Tracer {
     std::int32_t column = 0;
     std::int32_t i = start.I, j = start.J;
     Arrival arrival = Arrival::FREE;
-    if (!fr_.global) {
+    if (fr_.method == Method::LOCAL) {
       // The alignment begins with the pair at the start cell, unless gaps
       // that cost nothing made the score there without it.
       if (quality_ == 0 || (cells_.flags(cells_.index(i, j)) & cells::align_bit)) {
@@ -59,7 +59,7 @@ class Tracer {
       arrival = Arrival::AFTER_INSERT_2;
     } else if (i != fr_.first1 || j != fr_.first2) {
       internal_error(context_, Place::global_start_cell, "Error IE001");
-    } else if (exact_ && !fr_.end_weight) {
+    } else if (exact_ && fr_.method == Method::GLOBAL_FREE_ENDS) {
       // With free ends the exact fill starts here with the pair: a gap
       // would be the free leading gap, which other start cells stand for.
       out[n++] = Path_Step{1, 0, Step_Kind::ALIGN, i, j};

@@ -8,6 +8,7 @@
 
 #include "kernel/sequence_alignment-kernel-call.h"
 #include "kernel/sequence_alignment-kernel-couple_lanes.h"
+#include "path_oracle.h"
 
 using namespace sequence_alignment;
 using namespace sequence_alignment::kernel;
@@ -38,11 +39,10 @@ void check_lanes(std::uint32_t seed, int trials) {
     const Code_Window<Code> w1{a.data(), 7, std::int32_t(7 + a.size() - 1)};
     std::vector<const Code*> windows;
     for (const auto& w : b) windows.push_back(w.data());
-    for (int method = 0; method < 3; ++method) {
-      const bool global = method > 0, end_weight = method == 1;
-      SCOPED_TRACE("trial " + std::to_string(trial) + ", method " + std::to_string(method));
+    for (const Method method : every_method) {
+      SCOPED_TRACE("trial " + std::to_string(trial) + ", " + path_oracle::name(method));
       ASSERT_TRUE(bounds::scores_fit_32_bits(matrix, w1.length(), len2, gap, gap_length));
-      const couple_lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, global, end_weight};
+      const couple_lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, method};
       std::int64_t four[4], eight[8];
       couple_lanes::Storage narrow(
           couple_lanes::storage_size(couple_lanes::layout_of<A, std::int32_t, 16>(couples), len2));
@@ -56,7 +56,7 @@ void check_lanes(std::uint32_t seed, int trials) {
       const bool wide = false;
 #endif
       for (int lane = 0; lane < 8; ++lane) {
-        const Problem<A> one{w1, {b[std::size_t(lane)].data(), 1, len2}, &matrix, gap, gap_length, global, end_weight};
+        const Problem<A> one{w1, {b[std::size_t(lane)].data(), 1, len2}, &matrix, gap, gap_length, method};
         const std::int32_t expected = Compute_Quality<A>(one);
         if (lane < 4) {
           EXPECT_EQ(four[lane], expected) << "lane " << lane;

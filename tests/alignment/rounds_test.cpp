@@ -11,6 +11,7 @@
 
 #include "alignment_random.h"
 #include "kernel/sequence_alignment-kernel-call.h"
+#include "path_oracle.h"
 #include "sequence_alignment-utils.h"
 #include "test_support.h"
 
@@ -47,7 +48,7 @@ bool takes(const Problem<A>& p, Rounds_Pass pass) {
   if (pass == Rounds_Pass::scalar_64) return true;
   if (sixteen_bits(pass)) {
     return bounds::scores_fit_16_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
-                                      p.gap_length_weight, p.global);
+                                      p.gap_length_weight, is_global(p.method));
   }
   return bounds::scores_fit_32_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
                                     p.gap_length_weight);
@@ -119,16 +120,14 @@ void check_random_couples(std::uint32_t seed, int trials) {
                                               : rewarding[random() % 4];
     // Full batches, one window, and batches that leave lanes empty.
     const int count = trial % 4 == 0 ? 32 : trial % 4 == 1 ? 1 : int(random() % 31) + 1;
-    for (int method = 0; method < 3; ++method) {
-      const bool global = method > 0, end_weight = method == 1;
+    for (const Method method : every_method) {
       const Problem<A> problem{{a.data(), 7, std::int32_t(7 + a.size() - 1)},
                                {windows[0].data(), -3, std::int32_t(-3 + len2 - 1)},
                                &matrix,
                                weights.gap,
                                weights.gap_length,
-                               global,
-                               end_weight};
-      SCOPED_TRACE("trial " + std::to_string(trial) + ", method " + std::to_string(method) + ", lengths " +
+                               method};
+      SCOPED_TRACE("trial " + std::to_string(trial) + ", " + path_oracle::name(method) + ", lengths " +
                    std::to_string(a.size()) + " x " + std::to_string(len2) + ", gaps " +
                    std::to_string(weights.gap) + " " + std::to_string(weights.gap_length));
       for (Rounds_Pass pass : passes) expect_pass_agrees(problem, pass, windows, count);
@@ -145,14 +144,13 @@ struct Runs {
   Runs(int len1, int code_1, int len2, int code_2)
       : one(static_cast<std::size_t>(len1), Code(code_1)),
         windows(32, std::vector<Code>(static_cast<std::size_t>(len2), Code(code_2))) {}
-  Problem<A> problem(const typename A::matrix_type& matrix, Weights w, bool global, bool end_weight) const {
+  Problem<A> problem(const typename A::matrix_type& matrix, Weights w, Method method) const {
     return {{one.data(), 1, std::int32_t(one.size())},
             {windows[0].data(), 1, std::int32_t(windows[0].size())},
             &matrix,
             w.gap,
             w.gap_length,
-            global,
-            end_weight};
+            method};
   }
 };
 
@@ -178,10 +176,10 @@ TEST(RandomisationRounds, HighestScoresAtTheEdgeOf16Bits) {
   for (const std::int32_t m : {326, 327}) {
     Protein::matrix_type matrix{};
     matrix[3][3] = m;
-    for (int method = 0; method < 3; ++method) {
-      const Problem<Protein> problem = runs.problem(matrix, {-7, -1}, method > 0, method == 1);
-      SCOPED_TRACE("M " + std::to_string(m) + ", method " + std::to_string(method));
-      EXPECT_EQ(bounds::scores_fit_16_bits(matrix, 100, 100, -7, -1, method > 0), m == 326);
+    for (const Method method : every_method) {
+      const Problem<Protein> problem = runs.problem(matrix, {-7, -1}, method);
+      SCOPED_TRACE("M " + std::to_string(m) + ", " + path_oracle::name(method));
+      EXPECT_EQ(bounds::scores_fit_16_bits(matrix, 100, 100, -7, -1, is_global(method)), m == 326);
       EXPECT_EQ(sixteen_bits(Rounds<Protein>(problem).pass()), m == 326);
       EXPECT_EQ(Compute_Quality<Protein>(problem), 100 * m);
       for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, runs.windows, 32);
@@ -198,9 +196,9 @@ TEST(RandomisationRounds, LowestScoresAtTheEdgeOf16Bits) {
     Nucleic::matrix_type matrix{};
     matrix[0][1] = w;
     matrix[0][0] = 5;
-    for (bool end_weight : {true, false}) {
-      const Problem<Nucleic> problem = runs.problem(matrix, {-1000, -60}, true, end_weight);
-      SCOPED_TRACE("W " + std::to_string(w) + (end_weight ? ", end weight" : ""));
+    for (const Method method : {Method::GLOBAL_WEIGHTED_ENDS, Method::GLOBAL_FREE_ENDS}) {
+      const Problem<Nucleic> problem = runs.problem(matrix, {-1000, -60}, method);
+      SCOPED_TRACE("W " + std::to_string(w) + ", " + path_oracle::name(method));
       EXPECT_EQ(bounds::scores_fit_16_bits(matrix, 100, 100, -1000, -60, true), w == -4067);
       EXPECT_EQ(sixteen_bits(Rounds<Nucleic>(problem).pass()), w == -4067);
       for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, runs.windows, 32);
@@ -224,9 +222,9 @@ TEST(RandomisationRounds, ScoresAtTheEdgeOf32Bits) {
   const Runs<Protein> runs(2, 5, 2, 5);
   for (const std::int32_t m : {low, high}) {
     matrix[5][5] = m;
-    for (int method = 0; method < 3; ++method) {
-      const Problem<Protein> problem = runs.problem(matrix, {-11, -1}, method > 0, method == 1);
-      SCOPED_TRACE("M " + std::to_string(m) + ", method " + std::to_string(method));
+    for (const Method method : every_method) {
+      const Problem<Protein> problem = runs.problem(matrix, {-11, -1}, method);
+      SCOPED_TRACE("M " + std::to_string(m) + ", " + path_oracle::name(method));
       const Rounds_Pass chosen = Rounds<Protein>(problem).pass();
       EXPECT_EQ(chosen == Rounds_Pass::scalar_64, m == high);
       EXPECT_FALSE(sixteen_bits(chosen));
@@ -243,8 +241,8 @@ TEST(RandomisationRounds, EmptyWindowsScoreNothing) {
   const Runs<Nucleic> none(0, 1, 4, 2);
   const Nucleic::matrix_type matrix = utils::Default_Nucleic_Matrix(10, -9);
   for (const Runs<Nucleic>* couple : {&runs, &none}) {
-    for (int method = 0; method < 3; ++method) {
-      const Problem<Nucleic> problem = couple->problem(matrix, {-50, -3}, method > 0, method == 1);
+    for (const Method method : every_method) {
+      const Problem<Nucleic> problem = couple->problem(matrix, {-50, -3}, method);
       EXPECT_EQ(Compute_Quality<Nucleic>(problem), 0);
       for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, couple->windows, 5);
     }
@@ -256,7 +254,7 @@ TEST(RandomisationRounds, PassesTheProcessorLacksAreRefused) {
   const Nucleic::matrix_type matrix = utils::Default_Nucleic_Matrix(10, -9);
   for (Rounds_Pass pass : all_passes) {
     if (Runs_Here(pass)) continue;
-    const Problem<Nucleic> problem = runs.problem(matrix, {-50, -3}, false, false);
+    const Problem<Nucleic> problem = runs.problem(matrix, {-50, -3}, Method::LOCAL);
     EXPECT_EQ(test_support::raised([&] { Rounds<Nucleic> refused(problem, pass); }),
               "CONSTRAINT_ERROR rounds pass not available on this processor")
         << name(pass);
@@ -283,18 +281,17 @@ void expect_storage_within_before(const typename A::matrix_type& matrix) {
     const std::vector<Code> window(static_cast<std::size_t>(len2), Code(0));
     for (const std::vector<Code>* codes_1 : {&one, &every}) {
       for (const Weights weights : {ordinary[0], ordinary[2], costless[0], rewarding[0]}) {
-        for (int method = 0; method < 3; ++method) {
+        for (const Method method : every_method) {
           const Problem<A> problem{{codes_1->data(), 1, std::int32_t(codes_1->size())},
                                    {window.data(), 1, len2},
                                    &matrix,
                                    weights.gap,
                                    weights.gap_length,
-                                   method > 0,
-                                   method == 1};
+                                   method};
           for (Rounds_Pass pass : passes_here()) {
             if (!takes(problem, pass)) continue;
             SCOPED_TRACE(std::string(name(pass)) + ", " + std::to_string(codes_1->size()) + " x " +
-                         std::to_string(len2) + ", method " + std::to_string(method) + ", gaps " +
+                         std::to_string(len2) + ", " + path_oracle::name(method) + ", gaps " +
                          std::to_string(weights.gap) + " " + std::to_string(weights.gap_length));
             EXPECT_LE(Rounds<A>(problem, pass).storage(), storage_before<A>(len2));
           }
@@ -333,7 +330,7 @@ std::string statistics_table(Score score) {
   };
   for (int trial = 0; trial < 18; ++trial) {
     const bool protein = trial % 2 == 1;
-    const int method = trial % 3;
+    const Method method = every_method[trial % 3];
     const Weights weights = trial % 9 < 3   ? ordinary[trial % 4]
                             : trial % 9 < 6 ? costless[trial % 4]
                                             : rewarding[trial % 4];
@@ -343,7 +340,7 @@ std::string statistics_table(Score score) {
     const std::int32_t rounds = trial % 4 == 0 ? 1 : 37 + 20 * (trial % 3);
     char what[80];
     std::snprintf(what, sizeof what, "%s %d x %d method %d gaps %d %d scale %d rounds %d",
-                  protein ? "protein" : "dna", len1, len2, method, weights.gap, weights.gap_length, scale, rounds);
+                  protein ? "protein" : "dna", len1, len2, int(method), weights.gap, weights.gap_length, scale, rounds);
     const std::uint32_t seed = random();
     if (protein) {
       std::vector<sequence_specifications::Amino_Acid> a(static_cast<std::size_t>(len1)),
@@ -355,7 +352,7 @@ std::string statistics_table(Score score) {
         for (auto& v : row) v *= scale;
       }
       const Problem<Protein> problem{{a.data(), 1, len1}, {b.data(), 5, 5 + len2 - 1}, &matrix,
-                                     weights.gap * scale, weights.gap_length * scale, method > 0, method == 1};
+                                     weights.gap * scale, weights.gap_length * scale, method};
       line(what, [&] { return score(problem, rounds, seed); });
     } else {
       std::vector<sequence_specifications::Nucleotide> a(static_cast<std::size_t>(len1)),
@@ -364,7 +361,7 @@ std::string statistics_table(Score score) {
       for (auto& x : b) x = sequence_specifications::Nucleotide(random() % 4);
       const Nucleic::matrix_type matrix = utils::Default_Nucleic_Matrix(10 * scale, -9 * scale);
       const Problem<Nucleic> problem{{a.data(), 1, len1}, {b.data(), 5, 5 + len2 - 1}, &matrix,
-                                     weights.gap * scale, weights.gap_length * scale, method > 0, method == 1};
+                                     weights.gap * scale, weights.gap_length * scale, method};
       line(what, [&] { return score(problem, rounds, seed); });
     }
   }

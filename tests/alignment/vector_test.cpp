@@ -14,9 +14,8 @@
 #include "kernel/sequence_alignment-kernel-call.h"
 #include "kernel/sequence_alignment-kernel-cells.h"
 #include "kernel/sequence_alignment-kernel-column_lanes.h"
-#include "kernel/sequence_alignment-kernel-exact.h"
-#include "kernel/sequence_alignment-kernel-fill.h"
-#include "kernel/sequence_alignment-kernel-score.h"
+#include "path_oracle.h"
+#include "kernel/sequence_alignment-kernel-scalar.h"
 
 using namespace sequence_alignment;
 using namespace sequence_alignment::kernel;
@@ -40,7 +39,7 @@ std::vector<column_lanes::Choice> choices(const Matrix& matrix, const Frame& fr)
   std::vector<column_lanes::Choice> all;
   for (column_lanes::Instruction_Set set : all_sets) {
     if (!column_lanes::runs(set)) continue;
-    if (bounds::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, fr.global)) all.push_back({set, 16});
+    if (bounds::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, is_global(fr.method))) all.push_back({set, 16});
     if (column_lanes::scores_fit_32_bit_lanes(matrix, fr)) all.push_back({set, 32});
   }
   return all;
@@ -53,14 +52,13 @@ struct Couple {
   typename A::matrix_type matrix{};
   std::int32_t gap = -5, gap_length = -2;
 
-  Problem<A> problem(bool global, bool end_weight) const {
+  Problem<A> problem(Method method) const {
     return {{codes_1.data(), first_1, first_1 + std::int32_t(codes_1.size()) - 1},
             {codes_2.data(), first_2, first_2 + std::int32_t(codes_2.size()) - 1},
             &matrix,
             gap,
             gap_length,
-            global,
-            end_weight};
+            method};
   }
 };
 
@@ -80,25 +78,10 @@ Filled empty_cells(const Frame& fr) {
 }
 
 // The scalar fill in 64 bits: the reference.
-template <class A, bool Global, bool Weighted>
-void scalar_fill(const Problem<A>& p, Filled& f) {
-  if (f.cells->frame().exact()) {
-    exact::fill<A, std::int64_t, Global, Weighted>(p, *f.cells, f.starts);
-  } else {
-    fill::fill<A, std::int64_t, Global, Weighted>(p, *f.cells, f.starts);
-  }
-}
-
 template <class A>
 Filled reference_fill(const Problem<A>& p, const Frame& fr) {
   Filled f = empty_cells(fr);
-  if (!p.global) {
-    scalar_fill<A, false, false>(p, f);
-  } else if (p.end_weight) {
-    scalar_fill<A, true, true>(p, f);
-  } else {
-    scalar_fill<A, true, false>(p, f);
-  }
+  scalar::fill<A, std::int64_t>(p, *f.cells, f.starts);
   return f;
 }
 
@@ -129,11 +112,11 @@ struct Seen {
 // Every pass of every width against the scalar fill and the scalar
 // score-only pass.
 template <class A>
-void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, Seen* seen = nullptr) {
-  const Problem<A> p = c.problem(global, end_weight);
+void expect_same_as_scalar(const Couple<A>& c, Method method, Seen* seen = nullptr) {
+  const Problem<A> p = c.problem(method);
   const Frame fr(p);
   Filled expected = reference_fill(p, fr);
-  const std::int64_t expected_quality = score::pass_of_method<A, std::int64_t>(p, fr);
+  const std::int64_t expected_quality = scalar::quality<A, std::int64_t>(p, fr);
   const std::size_t n = fr.cells();
   // The side table holds cells with both gap moves only; the traceback
   // reads it for no other.
@@ -172,9 +155,9 @@ void expect_same_as_scalar(const Couple<A>& c, bool global, bool end_weight, See
 
 template <class A>
 void expect_same_as_scalar_all_methods(const Couple<A>& c, Seen* seen = nullptr) {
-  for (int method = 0; method < 3; ++method) {
-    SCOPED_TRACE(method == 0 ? "local" : method == 1 ? "global, weighted ends" : "global, free ends");
-    expect_same_as_scalar(c, method > 0, method == 1, seen);
+  for (const Method method : every_method) {
+    SCOPED_TRACE(path_oracle::name(method));
+    expect_same_as_scalar(c, method, seen);
   }
 }
 
@@ -328,7 +311,7 @@ std::int32_t last_that_fits(const std::function<bool(std::int32_t)>& fits) {
 
 template <class A>
 int bits_of(const Couple<A>& c, bool global) {
-  const Problem<A> p = c.problem(global, true);
+  const Problem<A> p = c.problem(global ? Method::GLOBAL_WEIGHTED_ENDS : Method::LOCAL);
   return column_lanes::lane_bits(c.matrix, Frame(p));
 }
 
@@ -374,9 +357,9 @@ TEST(VectorFill, EdgesOf32BitLanes) {
 
   // Beyond the lanes, the kernel's entry points still give the scalar score.
   for (const Couple<Nucleic>& c : {steep(length + 1), identical<Nucleic>(40, match + 1, {-10, -2})}) {
-    for (const bool global : {false, true}) {
-      const Problem<Nucleic> p = c.problem(global, true);
-      const std::int64_t expected = score::pass_of_method<Nucleic, std::int64_t>(p, Frame(p));
+    for (const Method method : {Method::LOCAL, Method::GLOBAL_WEIGHTED_ENDS}) {
+      const Problem<Nucleic> p = c.problem(method);
+      const std::int64_t expected = scalar::quality<Nucleic, std::int64_t>(p, Frame(p));
       EXPECT_EQ(Compute_Quality(p), expected);
     }
   }
