@@ -449,7 +449,7 @@ SEQUENCE_ALIGNMENT_INLINE std::int64_t run(const Input& in, Output out) {
 std::int64_t generic_16(const Input& in, Output out) { return run<simd::Lanes<16, std::int16_t>>(in, out); }
 std::int64_t generic_32(const Input& in, Output out) { return run<simd::Lanes<16, std::int32_t>>(in, out); }
 
-#ifdef SEQUENCE_ALIGNMENT_X86
+#if SEQUENCE_ALIGNMENT_X86()
 __attribute__((target("avx2"))) std::int64_t avx2_16(const Input& in, Output out) {
   return run<simd::Lanes<32, std::int16_t>>(in, out);
 }
@@ -464,54 +464,23 @@ __attribute__((target("avx512bw"))) std::int64_t avx512_32(const Input& in, Outp
 }
 #endif
 
-std::int64_t run(const Input& in, Output out, Choice choice) {
-  const bool narrow = choice.lane_bits == 16;
-  switch (choice.set) {
-#ifdef SEQUENCE_ALIGNMENT_X86
-    case Instruction_Set::AVX512BW:
-      return narrow ? avx512_16(in, out) : avx512_32(in, out);
-    case Instruction_Set::AVX2:
-      return narrow ? avx2_16(in, out) : avx2_32(in, out);
+std::int64_t run(const Input& in, Output out, choice::Pass pass) {
+  return choice::by_vector_pass(pass, [&](auto set, auto width) {
+    constexpr bool narrow = width == choice::Lane_Width::BITS_16;
+#if SEQUENCE_ALIGNMENT_X86()
+    if constexpr (set == choice::Instruction_Set::AVX512BW) return narrow ? avx512_16(in, out) : avx512_32(in, out);
+    if constexpr (set == choice::Instruction_Set::AVX2) return narrow ? avx2_16(in, out) : avx2_32(in, out);
 #endif
-    default:
-      return narrow ? generic_16(in, out) : generic_32(in, out);
-  }
-}
-
-Instruction_Set find_widest() noexcept {
-#ifdef SEQUENCE_ALIGNMENT_X86
-  if (__builtin_cpu_supports("avx512bw")) return Instruction_Set::AVX512BW;
-  if (__builtin_cpu_supports("avx2")) return Instruction_Set::AVX2;
-#endif
-  return Instruction_Set::GENERIC;
+    return narrow ? generic_16(in, out) : generic_32(in, out);
+  });
 }
 
 }  // namespace
 
-bool runs(Instruction_Set set) noexcept {
-  switch (set) {
-    case Instruction_Set::GENERIC:
-      return true;
-#ifdef SEQUENCE_ALIGNMENT_X86
-    case Instruction_Set::AVX2:
-      return __builtin_cpu_supports("avx2");
-    case Instruction_Set::AVX512BW:
-      return __builtin_cpu_supports("avx512bw");
-#endif
-    default:
-      return false;
-  }
+void fill(const Input& input, cells::Cells& cells, cells::Start_Cells& starts, choice::Pass pass) {
+  run(input, Output{&cells, &starts}, pass);
 }
 
-Instruction_Set widest() noexcept {
-  static const Instruction_Set found = find_widest();
-  return found;
-}
-
-void fill(const Input& input, cells::Cells& cells, cells::Start_Cells& starts, Choice choice) {
-  run(input, Output{&cells, &starts}, choice);
-}
-
-std::int64_t quality(const Input& input, Choice choice) { return run(input, Output{nullptr, nullptr}, choice); }
+std::int64_t quality(const Input& input, choice::Pass pass) { return run(input, Output{nullptr, nullptr}, pass); }
 
 }  // namespace sequence_alignment::kernel::column_lanes

@@ -1,59 +1,21 @@
 // The fills and the score-only passes with the columns of a row in vector
 // lanes: the same recurrences, the same bytes and start cells as the
 // scalar passes of sequence_alignment-kernel-fill, -exact and -score, which
-// stay as the reference and as the 64-bit path. The lanes are 16 bits wide
-// when a bound proves every value of the call fits, else 32 bits; the
-// vectors are 64 bytes with AVX-512BW, 32 with AVX2, and 16 (the generic
-// vectors: SSE2, NEON) elsewhere, chosen once from what the processor has.
+// stay as the reference and as the 64-bit path. The pass, an instruction
+// set and a lane width (16 bits or 32), is one of sequence_alignment-
+// kernel-choice's vector passes: one this processor runs, whose bound the
+// call keeps.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <limits>
 
 #include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel-choice.h"
 #include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::column_lanes {
-
-enum class Instruction_Set : std::uint8_t { GENERIC, AVX2, AVX512BW };
-
-// How a pass runs: the vector size by the instruction set, and 16 or 32
-// bits a lane. The set must be one this processor runs; 16-bit lanes need
-// scores_fit_16_bits, 32-bit lanes scores_fit_32_bit_lanes.
-struct Choice {
-  Instruction_Set set;
-  int lane_bits;
-};
-
-// Whether this processor runs Set, and the widest set it runs (found once).
-bool runs(Instruction_Set set) noexcept;
-Instruction_Set widest() noexcept;
-
-// 32-bit lanes. A pass adds to a value at most two gap weights and
-// scan_steps gap-length weights (the scan across a vector and the carry
-// from the vector to its right take one each a lane), and as many
-// gap-length weights to minus_infinity_32 (-2^30); with those below 2^28
-// together, every value of a pass that scores_fit_32_bits keeps below
-// 2^29 (its proof) plus 2^28, and minus infinity with its steps stays
-// below -2^30 + 2^28: no lane overflows, and minus infinity stays below
-// every value. Beyond, the scalar 32-bit pass runs.
-template <class Matrix>
-bool scores_fit_32_bit_lanes(const Matrix& matrix, const Frame& fr) noexcept {
-  const std::int64_t gap = std::abs(std::int64_t(fr.g)), length = std::abs(std::int64_t(fr.l));
-  return bounds::scores_fit_32_bits(matrix, fr.len1, fr.len2, fr.g, fr.l) &&
-         2 * gap + bounds::scan_steps * length < (std::int64_t(1) << 28);
-}
-
-// The lane width for a call: 16 or 32 bits, or 0 where only the scalar
-// passes are exact.
-template <class Matrix>
-int lane_bits(const Matrix& matrix, const Frame& fr) noexcept {
-  if (bounds::scores_fit_16_bits(matrix, fr.len1, fr.len2, fr.g, fr.l, is_global(fr.method))) return 16;
-  return scores_fit_32_bit_lanes(matrix, fr) ? 32 : 0;
-}
 
 // What the passes are given, whatever the alphabet.
 struct Input {
@@ -66,10 +28,10 @@ struct Input {
 
 // The fill (the fast fill, or the exact fill when the frame says so) into
 // Cells, whose storage the caller has allocated for that fill.
-void fill(const Input& input, cells::Cells& cells, cells::Start_Cells& starts, Choice choice);
+void fill(const Input& input, cells::Cells& cells, cells::Start_Cells& starts, choice::Pass pass);
 
 // The best score, as the score-only pass gives it.
-std::int64_t quality(const Input& input, Choice choice);
+std::int64_t quality(const Input& input, choice::Pass pass);
 
 // The same for windows of an alphabet.
 template <class A>
@@ -88,15 +50,15 @@ struct Alphabet_Input {
 };
 
 template <class A>
-void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts, Choice choice) {
+void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts, choice::Pass pass) {
   const Alphabet_Input<A> in(p, cells.frame());
-  fill(in.input, cells, starts, choice);
+  fill(in.input, cells, starts, pass);
 }
 
 template <class A>
-std::int64_t quality(const Problem<A>& p, const Frame& fr, Choice choice) {
+std::int64_t quality(const Problem<A>& p, const Frame& fr, choice::Pass pass) {
   const Alphabet_Input<A> in(p, fr);
-  return quality(in.input, choice);
+  return quality(in.input, pass);
 }
 
 }  // namespace sequence_alignment::kernel::column_lanes

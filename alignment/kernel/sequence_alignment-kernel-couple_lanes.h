@@ -11,16 +11,23 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <type_traits>
 
+#include "kernel/sequence_alignment-kernel-choice.h"
 #include "kernel/sequence_alignment-kernel-simd.h"
 #include "kernel/sequence_alignment-kernel.h"
 #include "platform/work_block.h"
 
-#ifdef SEQUENCE_ALIGNMENT_X86
+#if SEQUENCE_ALIGNMENT_X86()
 #include <immintrin.h>
 #endif
 
 namespace sequence_alignment::kernel::couple_lanes {
+
+// The vector sizes of the passes, in bytes.
+inline constexpr int generic_bytes = choice::vector_bytes<choice::Instruction_Set::GENERIC>;
+inline constexpr int avx2_bytes = choice::vector_bytes<choice::Instruction_Set::AVX2>;
+inline constexpr int avx512_bytes = choice::vector_bytes<choice::Instruction_Set::AVX512BW>;
 
 // Lanes elements of S, which may stand at any boundary of S and be
 // written through S pointers as well (the profile).
@@ -65,8 +72,8 @@ struct Layout {
 // Always inlined, so that a pass folds it to its own constants.
 __attribute__((always_inline)) constexpr Layout layout_of(int lane_bytes, int vector_bytes, bool exact,
                                                           int rows) noexcept {
-  if (vector_bytes == 64) return {vector_bytes, exact, 0, vector_bytes};
-  if (vector_bytes == 32 && lane_bytes == 2) return {vector_bytes, exact, rows, vector_bytes / lane_bytes};
+  if (vector_bytes == avx512_bytes) return {vector_bytes, exact, 0, vector_bytes};
+  if (vector_bytes == avx2_bytes && lane_bytes == 2) return {vector_bytes, exact, rows, vector_bytes / lane_bytes};
   return {vector_bytes, exact, rows, 0};
 }
 
@@ -346,10 +353,10 @@ __attribute__((always_inline)) inline void over_profile(const Couples<A>& c, voi
 // Sixteen bytes of lanes, on any processor: 4 in 32 bits, 8 in 16 bits.
 template <class A, class S>
 void generic_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
-  over_profile<A, S, 16>(c, storage, out);
+  over_profile<A, S, generic_bytes>(c, storage, out);
 }
 
-#ifdef SEQUENCE_ALIGNMENT_X86
+#if SEQUENCE_ALIGNMENT_X86()
 
 // The lanes' codes of each column, as a vector of Lanes elements of T.
 template <class A, class T, int Lanes>
@@ -364,8 +371,8 @@ __attribute__((always_inline)) inline void lane_codes(const Couples<A>& c, void*
 // lookup of the lanes' codes, in two tables of 16 codes.
 template <class A>
 __attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c,
-                                                         const Storage_Rows<std::int16_t, 16>& rows) {
-  constexpr int Lanes = 16;
+                                                         const Storage_Rows<std::int16_t, avx2_bytes / 2>& rows) {
+  constexpr int Lanes = avx2_bytes / 2;
   alignas(16) std::int8_t tables[A::size][32] = {};
   int made = 0;
   for (int code = 0; code < A::size; ++code) {
@@ -398,16 +405,16 @@ __attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c,
 // Thirty-two bytes of lanes (8 or 16); only where the processor has AVX2.
 template <class A, class S>
 __attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
-  constexpr int Lanes = 32 / int(sizeof(S));
+  constexpr int Lanes = avx2_bytes / int(sizeof(S));
   if constexpr (sizeof(S) == 2) {
-    const Storage_Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 32>(c));
+    const Storage_Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, avx2_bytes>(c));
     if (byte_profile<A>(c, rows)) {
       Profile_Pairs<S, Lanes> pairs{rows.profile, std::size_t(c.len2), c.codes_used};
       dispatch<A, S, Lanes>(c, rows, pairs, out);
       return;
     }
   }
-  over_profile<A, S, 32>(c, storage, out);
+  over_profile<A, S, avx2_bytes>(c, storage, out);
 }
 
 // With AVX-512BW, no profile: each pair score is the matrix row of window
@@ -415,7 +422,7 @@ __attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, void* storag
 // lanes' codes of the column. The table of every code is made once a call.
 template <class A, class S>
 struct Permuted_Pairs {
-  static constexpr int Lanes = 64 / int(sizeof(S));
+  static constexpr int Lanes = avx512_bytes / int(sizeof(S));
   static_assert(A::size <= 32);
   using V = typename Vector<S, Lanes>::type;
   struct Row {
@@ -449,12 +456,28 @@ struct Permuted_Pairs {
 // AVX-512BW. Flattened, so that the permutes come inline into the loops.
 template <class A, class S>
 __attribute__((target("avx512bw"), flatten)) void avx512_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
-  constexpr int Lanes = 64 / int(sizeof(S));
-  const Storage_Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 64>(c));
+  constexpr int Lanes = avx512_bytes / int(sizeof(S));
+  const Storage_Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, avx512_bytes>(c));
   lane_codes<A, S, Lanes>(c, rows.codes);
   Permuted_Pairs<A, S> pairs(c, rows.codes);
   dispatch<A, S, Lanes>(c, rows, pairs, out);
 }
 #endif
+
+template <class A>
+using Pass_Function = void (*)(const Couples<A>&, void*, std::int64_t*);
+
+// The function of a vector pass, which the processor must run.
+template <class A>
+Pass_Function<A> function_of(choice::Pass pass) noexcept {
+  return choice::by_vector_pass(pass, [](auto set, auto width) -> Pass_Function<A> {
+    using S = std::conditional_t<width == choice::Lane_Width::BITS_16, std::int16_t, std::int32_t>;
+#if SEQUENCE_ALIGNMENT_X86()
+    if constexpr (set == choice::Instruction_Set::AVX512BW) return avx512_pass<A, S>;
+    if constexpr (set == choice::Instruction_Set::AVX2) return avx2_pass<A, S>;
+#endif
+    return generic_pass<A, S>;
+  });
+}
 
 }  // namespace sequence_alignment::kernel::couple_lanes

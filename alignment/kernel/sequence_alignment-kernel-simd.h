@@ -17,9 +17,8 @@
 #include <type_traits>
 #include <utility>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
-#define SEQUENCE_ALIGNMENT_X86 1
 #endif
 
 namespace sequence_alignment::kernel::simd {

@@ -4,6 +4,7 @@
 // pass keeps. The work is done in units of their own:
 //
 //   -call          one call, from the fill to the results; the score-only pass; the rounds
+//   -choice        which pass runs: instruction set and lane width, for the fills and the rounds
 //   -cells         what a fill leaves for the traceback, and the start cells of each method
 //   -rows          the working rows of the scalar passes and the boundaries of the windows
 //   -fill          the fill when every gap costs (the recurrences written out)

@@ -1,30 +1,37 @@
-// The randomisation rounds scored several at once, one per vector lane,
-// against the score-only pass of each couple alone.
+// The randomisation rounds' lanes called directly, 32-bit lanes at each
+// instruction set (a set this processor lacks is skipped, by name), against
+// the score-only pass of each couple alone.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "instruction_sets.h"
 #include "kernel/sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-choice.h"
 #include "kernel/sequence_alignment-kernel-couple_lanes.h"
 #include "path_oracle.h"
 
 using namespace sequence_alignment;
 using namespace sequence_alignment::kernel;
+using choice::Instruction_Set;
 
 namespace {
 
 template <class A>
-void check_lanes(std::uint32_t seed, int trials) {
+void check_lanes(Instruction_Set set, std::uint32_t seed, int trials) {
   using Code = typename A::code_type;
+  const choice::Pass pass{set, choice::Lane_Width::BITS_32};
+  const int lanes = choice::lanes_of(pass);
   std::mt19937 random(seed);
   for (int trial = 0; trial < trials; ++trial) {
     std::uniform_int_distribution<int> length(1, 40), code(0, A::size - 1), value(-9, 9);
     std::vector<Code> a(std::size_t(length(random)));
     for (Code& x : a) x = Code(code(random));
     const std::int32_t len2 = length(random);
-    std::vector<std::vector<Code>> b(8, std::vector<Code>(std::size_t(len2)));
+    std::vector<std::vector<Code>> b(static_cast<std::size_t>(lanes), std::vector<Code>(static_cast<std::size_t>(len2)));
     for (auto& w : b) {
       for (Code& x : w) x = Code(code(random));
     }
@@ -43,35 +50,28 @@ void check_lanes(std::uint32_t seed, int trials) {
       SCOPED_TRACE("trial " + std::to_string(trial) + ", " + path_oracle::name(method));
       ASSERT_TRUE(bounds::scores_fit_32_bits(matrix, w1.length(), len2, gap, gap_length));
       const couple_lanes::Couples<A> couples{w1, len2, windows.data(), &matrix, gap, gap_length, method};
-      std::int64_t four[4], eight[8];
-      couple_lanes::Storage narrow(
-          couple_lanes::storage_size(couple_lanes::layout_of<A, std::int32_t, 16>(couples), len2));
-      couple_lanes::generic_pass<A, std::int32_t>(couples, narrow.data(), four);
-#ifdef SEQUENCE_ALIGNMENT_X86
-      const bool wide = Runs_Here(Rounds_Pass::avx2_32);
-      couple_lanes::Storage storage(
-          couple_lanes::storage_size(couple_lanes::layout_of<A, std::int32_t, 32>(couples), len2));
-      if (wide) couple_lanes::avx2_pass<A, std::int32_t>(couples, storage.data(), eight);
-#else
-      const bool wide = false;
-#endif
-      for (int lane = 0; lane < 8; ++lane) {
+      const couple_lanes::Layout layout =
+          couple_lanes::layout_of(4, choice::facts(set).vector_bytes, exact_gaps(gap, gap_length),
+                                  couple_lanes::profile_rows<A>(couples.codes_used));
+      couple_lanes::Storage storage(couple_lanes::storage_size(layout, len2));
+      std::vector<std::int64_t> scores(std::size_t(lanes), -12345);
+      couple_lanes::function_of<A>(pass)(couples, storage.data(), scores.data());
+      for (int lane = 0; lane < lanes; ++lane) {
         const Problem<A> one{w1, {b[std::size_t(lane)].data(), 1, len2}, &matrix, gap, gap_length, method};
-        const std::int32_t expected = Compute_Quality<A>(one);
-        if (lane < 4) {
-          EXPECT_EQ(four[lane], expected) << "lane " << lane;
-        }
-        if (wide) {
-          EXPECT_EQ(eight[lane], expected) << "lane " << lane;
-        }
+        EXPECT_EQ(scores[std::size_t(lane)], Compute_Quality<A>(one)) << "lane " << lane;
       }
     }
   }
 }
 
+class RandomisationLanes : public instruction_sets::Each_Instruction_Set {};
+
 }  // namespace
 
-TEST(RandomisationLanes, AgreeWithTheScoreOnlyPass) {
-  check_lanes<Nucleic>(5, 150);
-  check_lanes<Protein>(6, 150);
+INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, RandomisationLanes, instruction_sets::every_instruction_set,
+                         instruction_sets::set_name);
+
+TEST_P(RandomisationLanes, AgreeWithTheScoreOnlyPass) {
+  check_lanes<Nucleic>(GetParam(), 5, 150);
+  check_lanes<Protein>(GetParam(), 6, 150);
 }

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "alignment_random.h"
+#include "instruction_sets.h"
 #include "kernel/sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-choice.h"
 #include "path_oracle.h"
 #include "sequence_alignment-utils.h"
 #include "test_support.h"
@@ -20,24 +22,17 @@ using namespace sequence_alignment::kernel;
 
 namespace {
 
-constexpr Rounds_Pass all_passes[] = {Rounds_Pass::scalar_64,  Rounds_Pass::generic_32, Rounds_Pass::avx2_32,
-                                      Rounds_Pass::avx512_32,  Rounds_Pass::generic_16, Rounds_Pass::avx2_16,
-                                      Rounds_Pass::avx512_16};
+using choice::Instruction_Set;
 
-const char* name(Rounds_Pass pass) {
-  constexpr const char* names[] = {"scalar_64", "generic_32", "avx2_32", "avx512_32",
-                                   "generic_16", "avx2_16",   "avx512_16"};
-  return names[int(pass)];
-}
+const char* name(Rounds_Pass pass) { return choice::facts(pass).name; }
 
-bool sixteen_bits(Rounds_Pass pass) {
-  return pass == Rounds_Pass::generic_16 || pass == Rounds_Pass::avx2_16 || pass == Rounds_Pass::avx512_16;
-}
+bool sixteen_bits(Rounds_Pass pass) { return choice::facts(pass).pass.width == choice::Lane_Width::BITS_16; }
 
-std::vector<Rounds_Pass> passes_here() {
+// The passes of Set, the 64-bit pass with the generic ones.
+std::vector<Rounds_Pass> passes_of(Instruction_Set set) {
   std::vector<Rounds_Pass> passes;
-  for (Rounds_Pass pass : all_passes) {
-    if (Runs_Here(pass)) passes.push_back(pass);
+  for (const choice::Rounds_Facts& r : choice::rounds_passes) {
+    if (r.pass.set == set) passes.push_back(r.rounds_pass);
   }
   return passes;
 }
@@ -45,13 +40,7 @@ std::vector<Rounds_Pass> passes_here() {
 // Whether the pass takes the problem: the bound of its lanes holds.
 template <class A>
 bool takes(const Problem<A>& p, Rounds_Pass pass) {
-  if (pass == Rounds_Pass::scalar_64) return true;
-  if (sixteen_bits(pass)) {
-    return bounds::scores_fit_16_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
-                                      p.gap_length_weight, is_global(p.method));
-  }
-  return bounds::scores_fit_32_bits(*p.matrix, p.codes_1.length(), p.codes_2.length(), p.gap_weight,
-                                    p.gap_length_weight);
+  return choice::rounds_fit(p, choice::facts(pass).pass.width);
 }
 
 // Count windows of the problem's window-2 length scored by the pass (or
@@ -89,10 +78,10 @@ constexpr Weights costless[] = {{0, 0}, {3, -3}, {0, -2}, {-2, 2}};
 constexpr Weights rewarding[] = {{5, -1}, {-3, 2}, {2, 1}, {40, -9}};
 
 template <class A>
-void check_random_couples(std::uint32_t seed, int trials) {
+void check_random_couples(Instruction_Set set, std::uint32_t seed, int trials) {
   using Code = typename A::code_type;
   std::mt19937 random(seed);
-  const std::vector<Rounds_Pass> passes = passes_here();
+  const std::vector<Rounds_Pass> passes = passes_of(set);
   for (int trial = 0; trial < trials; ++trial) {
     // Windows of one or two residues, and longer ones.
     const auto length = [&] {
@@ -128,8 +117,8 @@ void check_random_couples(std::uint32_t seed, int trials) {
                                weights.gap_length,
                                method};
       SCOPED_TRACE("trial " + std::to_string(trial) + ", " + path_oracle::name(method) + ", lengths " +
-                   std::to_string(a.size()) + " x " + std::to_string(len2) + ", gaps " +
-                   std::to_string(weights.gap) + " " + std::to_string(weights.gap_length));
+                   std::to_string(a.size()) + " x " + std::to_string(len2) + ", gaps " + std::to_string(weights.gap) +
+                   " " + std::to_string(weights.gap_length));
       for (Rounds_Pass pass : passes) expect_pass_agrees(problem, pass, windows, count);
     }
   }
@@ -156,19 +145,29 @@ struct Runs {
 
 }  // namespace
 
-TEST(RandomisationRounds, EveryPassAgreesWithTheScoreOnlyPass) {
-  check_random_couples<Nucleic>(11, 240);
-  check_random_couples<Protein>(12, 240);
+namespace {
+
+// Each test at the passes of each instruction set, skipped where the
+// processor lacks the set.
+class RandomisationRounds : public instruction_sets::Each_Instruction_Set {};
+
+}  // namespace
+
+INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, RandomisationRounds, instruction_sets::every_instruction_set,
+                         instruction_sets::set_name);
+
+TEST_P(RandomisationRounds, EveryPassAgreesWithTheScoreOnlyPass) {
+  check_random_couples<Nucleic>(GetParam(), 11, 240);
+  check_random_couples<Protein>(GetParam(), 12, 240);
 }
 
-TEST(RandomisationRounds, TheScalarAndGenericPassesRunEverywhere) {
-  const std::vector<Rounds_Pass> passes = passes_here();
+TEST(RoundsPasses, TheScalarAndGenericPassesRunEverywhere) {
   for (Rounds_Pass pass : {Rounds_Pass::scalar_64, Rounds_Pass::generic_32, Rounds_Pass::generic_16}) {
-    EXPECT_NE(std::find(passes.begin(), passes.end(), pass), passes.end()) << name(pass);
+    EXPECT_TRUE(Runs_Here(pass)) << name(pass);
   }
 }
 
-TEST(RandomisationRounds, HighestScoresAtTheEdgeOf16Bits) {
+TEST_P(RandomisationRounds, HighestScoresAtTheEdgeOf16Bits) {
   // Runs of one code: every pair of the shorter window scores M, the
   // highest value the bound allows for. With G -7 and L -1 the bound
   // leaves 32767 - 80 for it: 100 pairs of 326 fit, of 327 do not.
@@ -182,12 +181,12 @@ TEST(RandomisationRounds, HighestScoresAtTheEdgeOf16Bits) {
       EXPECT_EQ(bounds::scores_fit_16_bits(matrix, 100, 100, -7, -1, is_global(method)), m == 326);
       EXPECT_EQ(sixteen_bits(Rounds<Protein>(problem).pass()), m == 326);
       EXPECT_EQ(Compute_Quality<Protein>(problem), 100 * m);
-      for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, runs.windows, 32);
+      for (Rounds_Pass pass : passes_of(GetParam())) expect_pass_agrees(problem, pass, runs.windows, 32);
     }
   }
 }
 
-TEST(RandomisationRounds, LowestScoresAtTheEdgeOf16Bits) {
+TEST_P(RandomisationRounds, LowestScoresAtTheEdgeOf16Bits) {
   // Global runs of two codes whose pair costs W: long gaps and costly pairs
   // take the values down to where the bound stops (W -4067 fits, -4068
   // does not) and the gap chains start from their lowest sentinel.
@@ -201,12 +200,12 @@ TEST(RandomisationRounds, LowestScoresAtTheEdgeOf16Bits) {
       SCOPED_TRACE("W " + std::to_string(w) + ", " + path_oracle::name(method));
       EXPECT_EQ(bounds::scores_fit_16_bits(matrix, 100, 100, -1000, -60, true), w == -4067);
       EXPECT_EQ(sixteen_bits(Rounds<Nucleic>(problem).pass()), w == -4067);
-      for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, runs.windows, 32);
+      for (Rounds_Pass pass : passes_of(GetParam())) expect_pass_agrees(problem, pass, runs.windows, 32);
     }
   }
 }
 
-TEST(RandomisationRounds, ScoresAtTheEdgeOf32Bits) {
+TEST_P(RandomisationRounds, ScoresAtTheEdgeOf32Bits) {
   // The largest pair score the 32-bit bound takes for two residues a
   // window, and one more: the 32-bit lanes, then the 64-bit pass.
   Protein::matrix_type matrix{};
@@ -229,12 +228,12 @@ TEST(RandomisationRounds, ScoresAtTheEdgeOf32Bits) {
       EXPECT_EQ(chosen == Rounds_Pass::scalar_64, m == high);
       EXPECT_FALSE(sixteen_bits(chosen));
       EXPECT_EQ(Compute_Quality<Protein>(problem), 2 * m);
-      for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, runs.windows, 32);
+      for (Rounds_Pass pass : passes_of(GetParam())) expect_pass_agrees(problem, pass, runs.windows, 32);
     }
   }
 }
 
-TEST(RandomisationRounds, EmptyWindowsScoreNothing) {
+TEST_P(RandomisationRounds, EmptyWindowsScoreNothing) {
   // As Compute_Quality has it, even where a charged end gap would be the
   // only path.
   const Runs<Nucleic> runs(5, 1, 0, 2);
@@ -244,15 +243,16 @@ TEST(RandomisationRounds, EmptyWindowsScoreNothing) {
     for (const Method method : every_method) {
       const Problem<Nucleic> problem = couple->problem(matrix, {-50, -3}, method);
       EXPECT_EQ(Compute_Quality<Nucleic>(problem), 0);
-      for (Rounds_Pass pass : passes_here()) expect_pass_agrees(problem, pass, couple->windows, 5);
+      for (Rounds_Pass pass : passes_of(GetParam())) expect_pass_agrees(problem, pass, couple->windows, 5);
     }
   }
 }
 
-TEST(RandomisationRounds, PassesTheProcessorLacksAreRefused) {
+TEST(RoundsPasses, PassesTheProcessorLacksAreRefused) {
   const Runs<Nucleic> runs(5, 1, 5, 2);
   const Nucleic::matrix_type matrix = utils::Default_Nucleic_Matrix(10, -9);
-  for (Rounds_Pass pass : all_passes) {
+  for (const choice::Rounds_Facts& r : choice::rounds_passes) {
+    const Rounds_Pass pass = r.rounds_pass;
     if (Runs_Here(pass)) continue;
     const Problem<Nucleic> problem = runs.problem(matrix, {-50, -3}, Method::LOCAL);
     EXPECT_EQ(test_support::raised([&] { Rounds<Nucleic> refused(problem, pass); }),
@@ -272,7 +272,7 @@ std::size_t storage_before(std::int32_t len2) {
 }
 
 template <class A>
-void expect_storage_within_before(const typename A::matrix_type& matrix) {
+void expect_storage_within_before(Instruction_Set set, const typename A::matrix_type& matrix) {
   using Code = typename A::code_type;
   // Window 1 of one code, and of every code (a profile row each).
   std::vector<Code> one(5, Code(1)), every;
@@ -288,7 +288,7 @@ void expect_storage_within_before(const typename A::matrix_type& matrix) {
                                    weights.gap,
                                    weights.gap_length,
                                    method};
-          for (Rounds_Pass pass : passes_here()) {
+          for (Rounds_Pass pass : passes_of(set)) {
             if (!takes(problem, pass)) continue;
             SCOPED_TRACE(std::string(name(pass)) + ", " + std::to_string(codes_1->size()) + " x " +
                          std::to_string(len2) + ", " + path_oracle::name(method) + ", gaps " +
@@ -303,9 +303,9 @@ void expect_storage_within_before(const typename A::matrix_type& matrix) {
 
 }  // namespace
 
-TEST(RandomisationRounds, StorageNoLargerThanTheEightLanesBefore) {
-  expect_storage_within_before<Nucleic>(utils::Default_Nucleic_Matrix(10, -9));
-  expect_storage_within_before<Protein>(utils::Default_Protein_Matrix());
+TEST_P(RandomisationRounds, StorageNoLargerThanTheEightLanesBefore) {
+  expect_storage_within_before<Nucleic>(GetParam(), utils::Default_Nucleic_Matrix(10, -9));
+  expect_storage_within_before<Protein>(GetParam(), utils::Default_Protein_Matrix());
 }
 
 namespace {
@@ -339,8 +339,8 @@ std::string statistics_table(Score score) {
     const int len1 = 20 + int(random() % 60), len2 = 20 + int(random() % 60);
     const std::int32_t rounds = trial % 4 == 0 ? 1 : 37 + 20 * (trial % 3);
     char what[80];
-    std::snprintf(what, sizeof what, "%s %d x %d method %d gaps %d %d scale %d rounds %d",
-                  protein ? "protein" : "dna", len1, len2, int(method), weights.gap, weights.gap_length, scale, rounds);
+    std::snprintf(what, sizeof what, "%s %d x %d method %d gaps %d %d scale %d rounds %d", protein ? "protein" : "dna",
+                  len1, len2, int(method), weights.gap, weights.gap_length, scale, rounds);
     const std::uint32_t seed = random();
     if (protein) {
       std::vector<sequence_specifications::Amino_Acid> a(static_cast<std::size_t>(len1)),
@@ -352,7 +352,7 @@ std::string statistics_table(Score score) {
         for (auto& v : row) v *= scale;
       }
       const Problem<Protein> problem{{a.data(), 1, len1}, {b.data(), 5, 5 + len2 - 1}, &matrix,
-                                     weights.gap * scale, weights.gap_length * scale, method};
+                                     weights.gap * scale, weights.gap_length * scale,  method};
       line(what, [&] { return score(problem, rounds, seed); });
     } else {
       std::vector<sequence_specifications::Nucleotide> a(static_cast<std::size_t>(len1)),
@@ -361,7 +361,7 @@ std::string statistics_table(Score score) {
       for (auto& x : b) x = sequence_specifications::Nucleotide(random() % 4);
       const Nucleic::matrix_type matrix = utils::Default_Nucleic_Matrix(10 * scale, -9 * scale);
       const Problem<Nucleic> problem{{a.data(), 1, len1}, {b.data(), 5, 5 + len2 - 1}, &matrix,
-                                     weights.gap * scale, weights.gap_length * scale, method};
+                                     weights.gap * scale, weights.gap_length * scale,  method};
       line(what, [&] { return score(problem, rounds, seed); });
     }
   }
@@ -370,7 +370,7 @@ std::string statistics_table(Score score) {
 
 }  // namespace
 
-TEST(RandomisationRounds, StatisticsAsTheyWereAtEveryPass) {
+TEST_P(RandomisationRounds, StatisticsAsTheyWereAtEveryPass) {
   // The golden table was made by the rounds as they were, before the
   // 16-bit lanes; every pass must give it again.
   const std::string before = statistics_table([](const auto& problem, std::int32_t rounds, std::uint32_t seed) {
@@ -378,7 +378,7 @@ TEST(RandomisationRounds, StatisticsAsTheyWereAtEveryPass) {
     return alignment_random::Shuffled_Qualities(problem, rounds);
   });
   EXPECT_TRUE(test_support::matches_golden(before, "alignment/shuffle_statistics.txt"));
-  for (Rounds_Pass pass : passes_here()) {
+  for (Rounds_Pass pass : passes_of(GetParam())) {
     SCOPED_TRACE(name(pass));
     const std::string table = statistics_table([&](const auto& problem, std::int32_t rounds, std::uint32_t seed) {
       alignment_random::Program_Generator().reset(std::int32_t(seed));
