@@ -1,11 +1,38 @@
+// The fills and the score-only pass of one couple, a row's columns in
+// vector lanes. A pass is one function for each vector (instruction set
+// and lane width), method, fill (fast or exact) and output (cells or the
+// score only), named by them in a profile or a debugger:
+// avx512_variant<simd::Lanes<64, short>, Method::LOCAL, false, true> is
+// the fast local fill in 32 lanes of 16 bits. It runs in named steps:
+//
+//   start_rows           the boundary beyond the last row
+//   for each row, from the last:
+//     start_row          the row's running state (Row_State)
+//     for each vector, from the end of the row, a vector ahead:
+//       vertical_and_pair  E, D and X, from the row below
+//       chain_scan         the horizontal chain across the vector
+//     and then:
+//       horizontal_chain   F and H, with the carry from the vector to the right
+//       cell_moves         the moves of the cells
+//       cell_bytes         their bytes: moves, and planes or gap states
+//       store_row          the row's values, for the row above
+//       write_cells        the bytes into the cells
+//     long_gaps          cells with both gap moves and a gap over a byte
+//     local_starts       the row's local start cells
+//     end_of_row         free ends: the first column's start cell
+//   end_of_pass          the start cells and best score by the method's rule
 #include "kernel/sequence_alignment-kernel-column_lanes.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <vector>
 
-#include "kernel/sequence_alignment-kernel-fill.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel-choice.h"
 #include "kernel/sequence_alignment-kernel-rows.h"
 #include "kernel/sequence_alignment-kernel-simd.h"
 
@@ -22,7 +49,7 @@ using simd::from_right;
 // vector of a row (the last one computed) begins with Pad lanes left of
 // the window, which the pass keeps at 0.
 template <class T>
-struct Rows {
+struct Padded_Rows {
   std::size_t columns, pad;
   T *below, *above;                   // H of the row below, H of the row being computed
   T *y_below, *y_above;               // exact: Y likewise
@@ -36,7 +63,7 @@ struct Rows {
   // Only the rows the pass uses, and a profile row for each code that
   // window 1 holds: the working rows then take no more than the scalar
   // passes' did.
-  Rows(const Input& in, int width, bool exact, bool full) {
+  Padded_Rows(const Input& in, int width, bool exact, bool full) {
     const std::size_t n = std::size_t(in.frame->len2), w = std::size_t(width);
     columns = (n + w - 1) / w * w;
     pad = columns - n;
@@ -116,6 +143,35 @@ SEQUENCE_ALIGNMENT_INLINE void each_marked(std::size_t columns, std::size_t pad,
   }
 }
 
+// The weights, and the lane numbers, in every lane.
+template <class Lanes>
+struct Lane_Constants {
+  using V = typename Lanes::vector;
+  using UV = typename Lanes::unsigned_vector;
+  using T = typename Lanes::value_type;
+  using U = typename Lanes::unsigned_type;
+  static constexpr int W = Lanes::width;
+
+  V L, G, GL, width_L, step, step_next, lowest, zero{};
+  UV lane, none, one, high_byte, width_step, pad_lanes;
+
+  SEQUENCE_ALIGNMENT_INLINE Lane_Constants(const Frame& fr, std::size_t pad) noexcept {
+    simd::fill(L, fr.l);
+    simd::fill(G, fr.g);
+    simd::fill(GL, std::int64_t(fr.g) + fr.l);
+    simd::fill(width_L, std::int64_t(W) * fr.l);
+    simd::steps(step, fr.l, 0);       // t L
+    simd::steps(step_next, fr.l, 1);  // (t + 1) L
+    simd::fill(lowest, std::numeric_limits<T>::min());
+    simd::steps(lane, 1, 0);  // t
+    simd::fill(none, std::numeric_limits<U>::max());
+    simd::fill(one, 1);
+    simd::fill(high_byte, std::uint32_t(~0u << 8));
+    simd::fill(width_step, W);
+    simd::fill(pad_lanes, pad);  // lane < Pad: left of the window, in the row's first vector
+  }
+};
+
 // The recurrences of the scalar passes (sequence_alignment-kernel-fill for
 // the fast fill, -exact for the exact one), a row at a time from the last,
 // each row a vector at a time from its end. The vertical gap and the pair
@@ -142,336 +198,442 @@ SEQUENCE_ALIGNMENT_INLINE void each_marked(std::size_t columns, std::size_t pad,
 // started before the vector to its right is finished: the processor has
 // two vectors' chains of steps to interleave.
 template <class Lanes, Method M, bool Exact, bool Full>
-SEQUENCE_ALIGNMENT_INLINE std::int64_t pass(const Input& in, Rows<typename Lanes::value_type>& rows, Output out) {
+class Row_Pass {
   using T = typename Lanes::value_type;
   using U = typename Lanes::unsigned_type;
   using V = typename Lanes::vector;
   using UV = typename Lanes::unsigned_vector;
   using B = typename Lanes::bytes;
-  constexpr int W = Lanes::width;
-  constexpr bool Fast_Full = Full && !Exact;
-  const Frame& fr = *in.frame;
-  constexpr bool Local = M == Method::LOCAL, global = !Local, weighted = M == Method::GLOBAL_WEIGHTED_ENDS;
-  const std::size_t n = std::size_t(fr.len2), columns = rows.columns, pad = rows.pad;
-  const T minus_infinity = sizeof(T) == 2 ? bounds::minus_infinity_16(fr.l) : T(bounds::minus_infinity_32);
+  static constexpr int W = Lanes::width;
+  static constexpr bool Local = M == Method::LOCAL, Charged_Ends = M == Method::GLOBAL_WEIGHTED_ENDS,
+                        Free_Ends = M == Method::GLOBAL_FREE_ENDS, Fast_Full = Full && !Exact;
 
-  V L, G, GL, width_L, step, step_next, lowest, zero{};
-  simd::fill(L, fr.l);
-  simd::fill(G, fr.g);
-  simd::fill(GL, std::int64_t(fr.g) + fr.l);
-  simd::fill(width_L, std::int64_t(W) * fr.l);
-  simd::steps(step, fr.l, 0);       // t L
-  simd::steps(step_next, fr.l, 1);  // (t + 1) L
-  simd::fill(lowest, std::numeric_limits<T>::min());
-  UV lane, none, one, high_byte, width_step, pad_lanes;
-  simd::steps(lane, 1, 0);  // t
-  simd::fill(none, std::numeric_limits<U>::max());
-  simd::fill(one, 1);
-  simd::fill(high_byte, std::uint32_t(~0u << 8));
-  simd::fill(width_step, W);
-  simd::fill(pad_lanes, pad);  // lane < Pad: left of the window, in the row's first vector
+ public:
+  SEQUENCE_ALIGNMENT_INLINE Row_Pass(const Input& in, Padded_Rows<T>& rows, Output out) noexcept
+      : in_(in),
+        fr_(*in.frame),
+        rows_(rows),
+        out_(out),
+        n_(std::size_t(fr_.len2)),
+        k_(fr_, rows.pad),
+        minus_infinity_(sizeof(T) == 2 ? bounds::minus_infinity_16(fr_.l) : T(bounds::minus_infinity_32)) {}
 
-  T* below = rows.below;
-  T* above = rows.above;
-  T* y_below = rows.y_below;
-  T* y_above = rows.y_above;
-  T* const e = rows.e;
-  U* const e_length = rows.e_length;
-  std::uint8_t* const moves = rows.moves;
-  for (std::size_t jj = 0; jj < n; ++jj) {
-    const T boundary = T(weighted ? rows::below_boundary<M>(fr, std::int32_t(jj)) : 0);
-    below[pad + jj] = boundary;
-    if constexpr (Exact) y_below[pad + jj] = boundary;
-    e[pad + jj] = weighted ? boundary : minus_infinity;
-  }
-  below[columns] = 0;
-
-  std::uint8_t* const flags = Full ? out.cells->flag_bytes() : nullptr;
-  std::uint8_t* const plane_h = Fast_Full ? out.cells->plane_h() : nullptr;
-  std::uint8_t* const plane_v = Fast_Full ? out.cells->plane_v() : nullptr;
-  std::uint8_t* const gap_states = Full && Exact ? out.cells->gap_states() : nullptr;
-  std::uint8_t pending = 0;  // the high half of a byte whose low half is the next row's
-  if constexpr (Full) out.starts->list.reserve(std::size_t(fr.len1) + n + 1);
-
-  cells::Pass_Best<M, Full> best(out.starts);
-  std::int64_t local_best = best.local_start;  // local start cells: positive scores only
-  V pass_best = lowest;                        // local score only
-
-  for (std::int32_t i = fr.last1; i >= fr.first1; --i) {
-    const std::size_t base = std::size_t(i - fr.first1) * n;
-    const T* const profile = rows.profile_of(in.codes_1[i - fr.first1]);
-    const T right = T(weighted ? rows::right_boundary<M>(fr, i) : 0);
-    above[columns] = right;
-    V x_beyond, f_carry;  // X beyond the last column; F of the column right of the vector, every lane
-    simd::fill(x_beyond, right);
-    simd::fill(f_carry, weighted ? right : minus_infinity);
-    UV open_carry;  // where the gap of the column right of the vector opens, every lane
-    simd::fill(open_carry, n - 1);
-    UV column;  // the column of each lane of the next vector to start
-    simd::fill(column, std::int64_t(columns) - W - std::int64_t(pad));
-    column += lane;
-    V row_best = lowest;
-    UV long_gaps{};  // some cell with both gap moves and a gap longer than a byte
-    // With free global ends a leading gap goes on from X of row First1 only.
-    const bool keep_x = Exact && global && !weighted && i == fr.first1;
-
-    // A vector's values up to the horizontal chain, which need no carry
-    // from the vector to the right (its X only), computed a vector ahead.
-    struct Ahead {
-      V v, d, x;
-      V scan;              // max over t' >= t of C(t')
-      UV column;           // the column of each lane
-      UV record;           // the last column of that maximum
-      UV vertical_length;  // fast fill
-    };
-    const auto ahead = [&](Ahead & a, std::size_t at, const V& x_right) __attribute__((always_inline)) {
-      // X_Right: X of the vector to the right, lane 0 its first column.
-      V h_below, h_pair, matrix_score, e_old;
-      simd::load(h_below, below + at);
-      simd::load(h_pair, below + at + 1);
-      simd::load(matrix_score, profile + at);
-      simd::load(e_old, e + at);
-      V open_from = h_below;
-      if constexpr (Exact) simd::load(open_from, y_below + at);
-      const V extend = e_old + L, open = open_from + GL;
-      a.v = extend > open ? extend : open;
-      a.d = h_pair + matrix_score;
-      a.x = a.d > a.v ? a.d : a.v;
-      if constexpr (Local) a.x = a.x > zero ? a.x : zero;
-      if constexpr (Fast_Full) {
-        UV length;
-        simd::load(length, e_length + at);
-        a.vertical_length = (extend < open) ? one : length + one;
+  SEQUENCE_ALIGNMENT_INLINE std::int64_t run() {
+    // What the calls out of the pass take the address of stays out of the
+    // pass's object, whose values then stay in registers.
+    cells::Pass_Best<M, Full> best(out_.starts);
+    std::int64_t local_best = best.local_start;  // local fill: positive scores only
+    std::uint8_t pending = 0;                    // the high half of a byte whose low half is the next row's
+    start_rows();
+    for (std::int32_t i = fr_.last1; i >= fr_.first1; --i) {
+      Row_State row{};
+      start_row(i, row);
+      // Each vector's chain-free part is computed before the vector to its
+      // right is finished: two vectors' scans for the processor at once.
+      Ahead current;
+      ahead(current, rows_.columns - W, row.x_beyond, row);
+      for (std::size_t at = rows_.columns - W; at > 0; at -= W) {
+        Ahead next;
+        ahead(next, at - W, current.x, row);
+        finish(current, at, std::false_type(), row);
+        current = next;
       }
-
-      V c;  // C = A + (t + 1) L, A: X of the column to the right, plus G
-      from_right<1>(c, a.x, x_right);
-      c += G + step_next;
-      a.scan = c;
-      if constexpr (Fast_Full) {
-        // Without the carry, the gap of a cell opens at the last column
-        // of the maximum of C at or after it (a tie extends); the carry
-        // wins only where it is at least that maximum.
-        a.column = column;
-        column -= width_step;  // a running vector: the compiler would build column + t lane by lane
-        a.record = a.column;
-        simd::suffix_max_at(a.scan, a.record, lowest, none);
-      } else {
-        simd::suffix_max(a.scan, lowest);
-      }
-    };
-
-    const auto finish = [&](const Ahead& a, std::size_t at, auto edge) __attribute__((always_inline)) {
-      constexpr bool Edge = decltype(edge)::value;
-      const V &v = a.v, &d = a.d, &x = a.x;
-      const V carried = f_carry + width_L;
-      const V f = ((a.scan > carried) ? a.scan : carried) - step;
-      const V h = f > x ? f : x;
-
-      V x_moves = ((d == x) & cells::align_bit) | ((v == x) & cells::insert_2_bit);
-      if constexpr (Local) x_moves |= (x == zero) & cells::stop_bit;
-      // Comparisons stand in the conditions themselves: a mask kept in a
-      // vector and tested later is expanded lane by lane with AVX-512.
-      const V cell_moves = ((f > x) ? zero : x_moves) | ((f >= x) & cells::insert_1_bit);
-
-      std::uint8_t bytes_1[W], bytes_2[W];
-      if constexpr (Fast_Full) {
-        const UV opens_at = (a.scan > carried) ? a.record : open_carry;
-        const UV horizontal_length = opens_at - a.column + one;
-        first_lane(open_carry, opens_at);
-
-        const UV& vertical_length = a.vertical_length;
-        const V gap_moves = cell_moves & cells::gap_bits;
-        const UV p = (gap_moves == cells::insert_2_bit) ? vertical_length >> 8 : horizontal_length;
-        const UV q = ((cell_moves & cells::insert_2_bit) != 0) ? vertical_length : horizontal_length >> 8;
-        B p_bytes, q_bytes;
-        simd::to_bytes(p_bytes, p);
-        simd::to_bytes(q_bytes, q);
-        std::memcpy(bytes_1, &p_bytes, W);
-        std::memcpy(bytes_2, &q_bytes, W);
-        long_gaps |= (gap_moves == cells::gap_bits) ? (horizontal_length | vertical_length) & high_byte : UV{};
-        simd::store(rows.h_length + at, horizontal_length);
-        if constexpr (Edge) {
-          simd::store(e_length + at, (lane >= pad_lanes) ? vertical_length : UV{});
-        } else {
-          simd::store(e_length + at, vertical_length);
-        }
-      }
-      V y_value;
-      if constexpr (Exact) {
-        y_value = d > f ? d : f;
-        if constexpr (Local) y_value = y_value > zero ? y_value : zero;
-        if constexpr (Full) {
-          V y_moves = ((d == y_value) & cells::align_bit) | ((f == y_value) & cells::insert_1_bit);
-          if constexpr (Local) y_moves |= (y_value == zero) & cells::stop_bit;
-          V state = cell_moves == cells::insert_1_bit ? x_moves : cell_moves == cells::insert_2_bit ? y_moves : zero;
-          state |= ((f >= x + G) & cells::horizontal_goes_on) | ((v >= y_value + G) & cells::vertical_goes_on);
-          B state_bytes;
-          simd::to_bytes(state_bytes, state);
-          std::memcpy(bytes_1, &state_bytes, W);
-        }
-      }
-      if constexpr (Full) {
-        B move_bytes;
-        simd::to_bytes(move_bytes, cell_moves);
-        simd::store(moves + at, move_bytes);
-      }
-
-      // The row's values; the lanes left of the window stay 0.
-      if constexpr (Edge) {
-        simd::store(above + at, (lane >= pad_lanes) ? h : zero);
-        simd::store(e + at, (lane >= pad_lanes) ? v : zero);
-        if constexpr (Exact) simd::store(y_above + at, (lane >= pad_lanes) ? y_value : zero);
-      } else {
-        simd::store(above + at, h);
-        simd::store(e + at, v);
-        if constexpr (Exact) simd::store(y_above + at, y_value);
-      }
-      if constexpr (Exact && !Local) {
-        if (keep_x) simd::store(rows.x + at, x);
-      }
-      if constexpr (Local) {
-        V h_window = h;
-        if constexpr (Edge) h_window = (lane >= pad_lanes) ? h : lowest;
-        V& best_so_far = Full ? row_best : pass_best;
-        best_so_far = h_window > best_so_far ? h_window : best_so_far;
-      }
-
-      if constexpr (Full) {
-        // The cells' bytes; the first vector of a row writes only the window's.
-        const std::size_t skip = Edge ? pad : 0;
-        const std::size_t k = base + at + skip - pad;
-        if constexpr (Exact) {
-          std::memcpy(gap_states + k, bytes_1 + skip, std::size_t(W) - skip);
-        } else {
-          std::memcpy(plane_h + k, bytes_1 + skip, std::size_t(W) - skip);
-          std::memcpy(plane_v + k, bytes_2 + skip, std::size_t(W) - skip);
-        }
-      }
-      first_lane(f_carry, f);
-    };
-
-    // Each vector's chain-free part is computed before the vector to its
-    // right is finished: two vectors' scans for the processor at once.
-    Ahead current;
-    ahead(current, columns - W, x_beyond);
-    for (std::size_t at = columns - W; at > 0; at -= W) {
-      Ahead next;
-      ahead(next, at - W, current.x);
-      finish(current, at, std::false_type());
-      current = next;
+      finish(current, 0, std::true_type(), row);
+      if constexpr (Fast_Full) long_gaps(row);
+      if constexpr (Full) cells::pack_row(flags_, row.base, n_, rows_.moves + rows_.pad, pending);
+      if constexpr (Full && Local) local_starts(row, local_best);
+      if constexpr (Free_Ends) end_of_row(row, best);
+      std::swap(below_, above_);
+      if constexpr (Exact) std::swap(y_below_, y_above_);
     }
-    finish(current, 0, std::true_type());
+    return end_of_pass(best, local_best);
+  }
 
+ private:
+  // The running state of a row, carried from each vector to the one on its
+  // left.
+  struct Row_State {
+    std::int32_t i;
+    std::size_t base;  // the cell number of (I, First2)
+    const T* profile;  // the pair scores of Codes_1(I)
+    V x_beyond;        // X beyond the last column
+    V f_carry;         // F of the column right of the vector, every lane
+    UV open_carry;     // where the gap of the column right of the vector opens, every lane
+    UV column;         // the column of each lane of the next vector to start
+    UV long_gaps;      // fast fill: some cell with both gap moves and a gap longer than a byte
+    V row_best;        // local fill: the row's best
+    bool keep_x;       // free ends: row First1, whose X starts paths after a free leading gap
+  };
+
+  // A vector's values up to the horizontal chain, which need no carry from
+  // the vector to the right (its X only).
+  struct Ahead {
+    V v, d, x;
+    V scan;              // max over t' >= t of C(t')
+    UV column;           // the column of each lane
+    UV record;           // fast fill: the last column of that maximum
+    UV vertical_length;  // fast fill
+  };
+
+  // A vector's cells after the chain.
+  struct Chain {
+    V f, h;
+    UV horizontal_length;  // fast fill
+  };
+
+  // The bytes of a vector's cells for the planes (fast fill: P, Q) or the
+  // gap states (exact fill: first only).
+  struct Cell_Bytes {
+    std::uint8_t first[W], second[W];
+  };
+
+  // The boundary beyond the last row: the row below the first one computed.
+  SEQUENCE_ALIGNMENT_INLINE void start_rows() noexcept {
+    const std::size_t pad = rows_.pad;
+    for (std::size_t jj = 0; jj < n_; ++jj) {
+      const T boundary = T(rows::below_boundary<M>(fr_, std::int32_t(jj)));
+      below_[pad + jj] = boundary;
+      if constexpr (Exact) y_below_[pad + jj] = boundary;
+      rows_.e[pad + jj] = Charged_Ends ? boundary : minus_infinity_;
+    }
+    below_[rows_.columns] = 0;
+    if constexpr (Full) out_.starts->list.reserve(std::size_t(fr_.len1) + n_ + 1);
+  }
+
+  SEQUENCE_ALIGNMENT_INLINE void start_row(std::int32_t i, Row_State& row) noexcept {
+    row.i = i;
+    row.base = std::size_t(i - fr_.first1) * n_;
+    row.profile = rows_.profile_of(in_.codes_1[i - fr_.first1]);
+    const T right = T(rows::right_boundary<M>(fr_, i));
+    above_[rows_.columns] = right;
+    simd::fill(row.x_beyond, right);
+    simd::fill(row.f_carry, Charged_Ends ? right : minus_infinity_);
+    simd::fill(row.open_carry, n_ - 1);
+    simd::fill(row.column, std::int64_t(rows_.columns) - W - std::int64_t(rows_.pad));
+    row.column += k_.lane;
+    row.row_best = k_.lowest;
+    row.long_gaps = UV{};
+    row.keep_x = Exact && Free_Ends && i == fr_.first1;
+  }
+
+  // Ahead: the steps of the vector at At that need only X of the vector to
+  // its right (lane 0 of X_Right: its first column). Called once a vector,
+  // right to left: it advances the row's running column.
+  SEQUENCE_ALIGNMENT_INLINE void ahead(Ahead& a, std::size_t at, const V& x_right, Row_State& row) const noexcept {
+    vertical_and_pair(a, at, row.profile);
+    chain_scan(a, x_right, row.column);
+  }
+
+  // E, the vertical gap (and its length), D, the pair, and X = max(D, E).
+  SEQUENCE_ALIGNMENT_INLINE void vertical_and_pair(Ahead& a, std::size_t at, const T* profile) const noexcept {
+    V h_below, h_pair, matrix_score, e_old;
+    simd::load(h_below, below_ + at);
+    simd::load(h_pair, below_ + at + 1);
+    simd::load(matrix_score, profile + at);
+    simd::load(e_old, rows_.e + at);
+    V open_from = h_below;
+    if constexpr (Exact) simd::load(open_from, y_below_ + at);
+    const V extend = e_old + k_.L, open = open_from + k_.GL;
+    a.v = extend > open ? extend : open;
+    a.d = h_pair + matrix_score;
+    a.x = a.d > a.v ? a.d : a.v;
+    if constexpr (Local) a.x = a.x > k_.zero ? a.x : k_.zero;
     if constexpr (Fast_Full) {
-      if (simd::any(long_gaps)) [[unlikely]] {
-        // Such cells are few, but many rows of a global call have one.
-        const auto test = [&](UV & found, std::size_t k) __attribute__((always_inline)) {
-          B cell_moves;
-          UV horizontal_length, vertical_length;
-          simd::load(cell_moves, moves + k);
-          simd::load(horizontal_length, rows.h_length + k);
-          simd::load(vertical_length, e_length + k);
-          const UV gap_moves = __builtin_convertvector(cell_moves, UV) & cells::gap_bits;
-          found = (gap_moves == cells::gap_bits) ? (horizontal_length | vertical_length) & high_byte : UV{};
-        };
-        each_marked<W, UV>(columns, pad, test, [&](std::size_t p) {
-          if ((moves[p] & cells::gap_bits) == cells::gap_bits && (rows.h_length[p] | e_length[p]) > 255) {
-            const std::size_t jj = p - pad;
-            cells::both_gaps(*out.cells, i, std::int32_t(jj) + fr.first2, base + jj, rows.h_length[p], e_length[p],
-                             moves + pad);
-          }
-        });
-      }
+      UV length;
+      simd::load(length, rows_.e_length + at);
+      a.vertical_length = (extend < open) ? k_.one : length + k_.one;
     }
-    if constexpr (Full) {
-      cells::pack_row(flags, base, n, moves + pad, pending);
-      if constexpr (Local) {
-        // Start cells in discovery order, from the end of the row: a cell
-        // at least the best so far joins the list, one above it restarts
-        // it. What stays of a row is every cell of the row's best, when
-        // that is at least the best so far.
-        const std::int64_t row_top = simd::largest(row_best);
-        if (row_top >= local_best) {
-          if (row_top > local_best) {
-            local_best = row_top;
-            out.starts->list.clear();
-          }
-          V top;
-          simd::fill(top, row_top);
-          const auto test = [&](V & found, std::size_t k) __attribute__((always_inline)) {
-            V h;
-            simd::load(h, above + k);
-            found = h == top;
-          };
-          each_marked<W, V>(columns, pad, test, [&](std::size_t p) {
-            if (above[p] == row_top) out.starts->list.push_back({i, std::int32_t(p - pad) + fr.first2});
-          });
-        }
-      }
-    }
-    if constexpr (global && !weighted) {
-      std::int64_t start = above[pad];
-      if constexpr (Exact) {
-        // A free leading gap over Codes_1(First1..i-1) goes on from Y; at
-        // (First1, First2) the pair is the only move.
-        start = i > fr.first1 ? std::int64_t(y_above[pad]) : std::int64_t(below[pad + 1]) + profile[pad];
-      }
-      best.first_column(start, i, fr);
-    }
-    std::swap(below, above);
-    if constexpr (Exact) std::swap(y_below, y_above);
   }
-  // The last row computed is now Below.
 
-  // A free leading gap over Codes_2(First2..j-1) goes on from X; beyond
-  // the last column nothing is aligned.
-  const std::int64_t found =
-      Local ? (Full ? local_best : std::max<std::int64_t>(0, simd::largest(pass_best))) : std::int64_t(below[pad]);
-  return best.finish(fr, found, [&](std::size_t jj) {
-    return Exact && jj < n ? std::int64_t(rows.x[pad + jj]) : std::int64_t(below[pad + jj]);
-  });
+  // The suffix maximum S of C = A + (t + 1) L across the vector (A: X of
+  // the column to the right, plus G), and for the fast fill the last
+  // column of each maximum.
+  SEQUENCE_ALIGNMENT_INLINE void chain_scan(Ahead& a, const V& x_right, UV& column) const noexcept {
+    V c;
+    from_right<1>(c, a.x, x_right);
+    c += k_.G + k_.step_next;
+    a.scan = c;
+    if constexpr (Fast_Full) {
+      // Without the carry, the gap of a cell opens at the last column of
+      // the maximum of C at or after it (a tie extends); the carry wins
+      // only where it is at least that maximum.
+      a.column = column;
+      column -= k_.width_step;  // a running vector: the compiler would build column + t lane by lane
+      a.record = a.column;
+      simd::suffix_max_at(a.scan, a.record, k_.lowest, k_.none);
+    } else {
+      simd::suffix_max(a.scan, k_.lowest);
+    }
+  }
+
+  // The rest of the vector at At, once the vector to its right is done.
+  // Edge: the row's first vector, whose lanes left of the window stay 0.
+  template <bool Edge>
+  SEQUENCE_ALIGNMENT_INLINE void finish(const Ahead& a, std::size_t at, std::bool_constant<Edge>,
+                                        Row_State& row) noexcept {
+    Chain chain;
+    horizontal_chain(a, row, chain);
+    V x_moves, moves;
+    cell_moves(a, chain, x_moves, moves);
+    V y_value{};  // exact only
+    if constexpr (Exact) y_of(a, chain, y_value);
+    Cell_Bytes bytes;
+    if constexpr (Full) cell_bytes<Edge>(a, chain, x_moves, moves, y_value, at, row, bytes);
+    store_row<Edge>(a, chain, y_value, at, row);
+    if constexpr (Full) write_cells<Edge>(bytes, at, row);
+    first_lane(row.f_carry, chain.f);  // the carry for the vector to the left, last: one vector less live
+  }
+
+  // F and H with the carry from the vector to the right (F becomes the
+  // carry of the vector to the left once the vector is done); for the fast
+  // fill where each gap opens.
+  SEQUENCE_ALIGNMENT_INLINE void horizontal_chain(const Ahead& a, Row_State& row, Chain& chain) const noexcept {
+    const V carried = row.f_carry + k_.width_L;
+    chain.f = ((a.scan > carried) ? a.scan : carried) - k_.step;
+    chain.h = chain.f > a.x ? chain.f : a.x;
+    if constexpr (Fast_Full) {
+      const UV opens_at = (a.scan > carried) ? a.record : row.open_carry;
+      chain.horizontal_length = opens_at - a.column + k_.one;
+      first_lane(row.open_carry, opens_at);
+    }
+  }
+
+  // The moves that reach X, and those that reach H (the cell's flags).
+  SEQUENCE_ALIGNMENT_INLINE void cell_moves(const Ahead& a, const Chain& chain, V& x_moves, V& moves) const noexcept {
+    const V &f = chain.f, &x = a.x;
+    x_moves = ((a.d == x) & cells::align_bit) | ((a.v == x) & cells::insert_2_bit);
+    if constexpr (Local) x_moves |= (x == k_.zero) & cells::stop_bit;
+    // Comparisons stand in the conditions themselves: a mask kept in a
+    // vector and tested later is expanded lane by lane with AVX-512.
+    moves = ((f > x) ? k_.zero : x_moves) | ((f >= x) & cells::insert_1_bit);
+  }
+
+  // Exact: Y = max(D, F, and 0 when local), from which a vertical gap opens.
+  SEQUENCE_ALIGNMENT_INLINE void y_of(const Ahead& a, const Chain& chain, V& y) const noexcept {
+    y = a.d > chain.f ? a.d : chain.f;
+    if constexpr (Local) y = y > k_.zero ? y : k_.zero;
+  }
+
+  // The cells' bytes: their moves, and those of the two planes (fast fill)
+  // or of the gap states (exact fill); the fast fill's gap lengths.
+  template <bool Edge>
+  SEQUENCE_ALIGNMENT_INLINE void cell_bytes(const Ahead& a, const Chain& chain, const V& x_moves, const V& moves,
+                                            const V& y_value, std::size_t at, Row_State& row,
+                                            Cell_Bytes& bytes) noexcept {
+    if constexpr (Fast_Full) {
+      const UV &horizontal_length = chain.horizontal_length, &vertical_length = a.vertical_length;
+      const V gap_moves = moves & cells::gap_bits;
+      const UV p = (gap_moves == cells::insert_2_bit) ? vertical_length >> 8 : horizontal_length;
+      const UV q = ((moves & cells::insert_2_bit) != 0) ? vertical_length : horizontal_length >> 8;
+      B p_bytes, q_bytes;
+      simd::to_bytes(p_bytes, p);
+      simd::to_bytes(q_bytes, q);
+      std::memcpy(bytes.first, &p_bytes, W);
+      std::memcpy(bytes.second, &q_bytes, W);
+      row.long_gaps |=
+          (gap_moves == cells::gap_bits) ? (horizontal_length | vertical_length) & k_.high_byte : UV{};
+      simd::store(rows_.h_length + at, horizontal_length);
+      if constexpr (Edge) {
+        simd::store(rows_.e_length + at, (k_.lane >= k_.pad_lanes) ? vertical_length : UV{});
+      } else {
+        simd::store(rows_.e_length + at, vertical_length);
+      }
+    } else {
+      const V &f = chain.f, &x = a.x;
+      V y_moves = ((a.d == y_value) & cells::align_bit) | ((f == y_value) & cells::insert_1_bit);
+      if constexpr (Local) y_moves |= (y_value == k_.zero) & cells::stop_bit;
+      V state = moves == cells::insert_1_bit ? x_moves : moves == cells::insert_2_bit ? y_moves : k_.zero;
+      state |= ((f >= x + k_.G) & cells::horizontal_goes_on) | ((a.v >= y_value + k_.G) & cells::vertical_goes_on);
+      B state_bytes;
+      simd::to_bytes(state_bytes, state);
+      std::memcpy(bytes.first, &state_bytes, W);
+    }
+    B move_bytes;
+    simd::to_bytes(move_bytes, moves);
+    simd::store(rows_.moves + at, move_bytes);
+  }
+
+  // The bytes into the cells; the first vector of a row writes only the
+  // window's.
+  template <bool Edge>
+  SEQUENCE_ALIGNMENT_INLINE void write_cells(const Cell_Bytes& bytes, std::size_t at, const Row_State& row) noexcept {
+    const std::size_t skip = Edge ? rows_.pad : 0;
+    const std::size_t k = row.base + at + skip - rows_.pad;
+    if constexpr (Exact) {
+      std::memcpy(gap_states_ + k, bytes.first + skip, std::size_t(W) - skip);
+    } else {
+      std::memcpy(plane_h_ + k, bytes.first + skip, std::size_t(W) - skip);
+      std::memcpy(plane_v_ + k, bytes.second + skip, std::size_t(W) - skip);
+    }
+  }
+
+  // The row's values, which the row above reads; the lanes left of the
+  // window stay 0. Local: the best so far.
+  template <bool Edge>
+  SEQUENCE_ALIGNMENT_INLINE void store_row(const Ahead& a, const Chain& chain, const V& y_value, std::size_t at,
+                                           Row_State& row) noexcept {
+    if constexpr (Edge) {
+      simd::store(above_ + at, (k_.lane >= k_.pad_lanes) ? chain.h : k_.zero);
+      simd::store(rows_.e + at, (k_.lane >= k_.pad_lanes) ? a.v : k_.zero);
+      if constexpr (Exact) simd::store(y_above_ + at, (k_.lane >= k_.pad_lanes) ? y_value : k_.zero);
+    } else {
+      simd::store(above_ + at, chain.h);
+      simd::store(rows_.e + at, a.v);
+      if constexpr (Exact) simd::store(y_above_ + at, y_value);
+    }
+    if constexpr (Exact && Free_Ends) {
+      if (row.keep_x) simd::store(rows_.x + at, a.x);
+    }
+    if constexpr (Local) {
+      V h_window = chain.h;
+      if constexpr (Edge) h_window = (k_.lane >= k_.pad_lanes) ? chain.h : k_.lowest;
+      V& best_so_far = Full ? row.row_best : pass_best_;
+      best_so_far = h_window > best_so_far ? h_window : best_so_far;
+    }
+  }
+
+  // The cells of the row with both gap moves and a gap longer than a byte,
+  // by the rule every fill of planes shares. Such cells are few, but many
+  // rows of a global call have one.
+  SEQUENCE_ALIGNMENT_INLINE void long_gaps(const Row_State& row) {
+    if (!simd::any(row.long_gaps)) [[likely]] return;
+    std::uint8_t* const moves = rows_.moves;
+    const U* const h_length = rows_.h_length;
+    const U* const e_length = rows_.e_length;
+    const std::size_t pad = rows_.pad, base = row.base;
+    const std::int32_t i = row.i, first2 = fr_.first2;
+    cells::Cells& cells = *out_.cells;
+    const auto test = [&](UV& found, std::size_t k) __attribute__((always_inline)) {
+      B cell_moves;
+      UV horizontal_length, vertical_length;
+      simd::load(cell_moves, moves + k);
+      simd::load(horizontal_length, h_length + k);
+      simd::load(vertical_length, e_length + k);
+      const UV gap_moves = __builtin_convertvector(cell_moves, UV) & cells::gap_bits;
+      found = (gap_moves == cells::gap_bits) ? (horizontal_length | vertical_length) & k_.high_byte : UV{};
+    };
+    each_marked<W, UV>(rows_.columns, pad, test, [&](std::size_t p) {
+      if ((moves[p] & cells::gap_bits) == cells::gap_bits && (h_length[p] | e_length[p]) > 255) {
+        const std::size_t jj = p - pad;
+        cells::both_gaps(cells, i, std::int32_t(jj) + first2, base + jj, h_length[p], e_length[p], moves + pad);
+      }
+    });
+  }
+
+  // Start cells in discovery order, from the end of the row: a cell at
+  // least the best so far joins the list, one above it restarts it. What
+  // stays of a row is every cell of the row's best, when that is at least
+  // the best so far.
+  SEQUENCE_ALIGNMENT_INLINE void local_starts(const Row_State& row, std::int64_t& local_best) {
+    const std::int64_t row_top = simd::largest(row.row_best);
+    if (row_top < local_best) return;
+    std::vector<Cell_Position>& list = out_.starts->list;
+    if (row_top > local_best) {
+      local_best = row_top;
+      list.clear();
+    }
+    V top;
+    simd::fill(top, row_top);
+    const T* const above = above_;
+    const std::size_t pad = rows_.pad;
+    const std::int32_t i = row.i, first2 = fr_.first2;
+    const auto test = [&](V& found, std::size_t k) __attribute__((always_inline)) {
+      V h;
+      simd::load(h, above + k);
+      found = h == top;
+    };
+    each_marked<W, V>(rows_.columns, pad, test, [&](std::size_t p) {
+      if (above[p] == row_top) list.push_back({i, std::int32_t(p - pad) + first2});
+    });
+  }
+
+  // Free ends: the row's first cell, which a path starting with a free
+  // leading gap over Codes_1(First1..i-1) starts from. Exact: such a gap
+  // goes on from Y; at (First1, First2) the pair is the only move.
+  SEQUENCE_ALIGNMENT_INLINE void end_of_row(const Row_State& row, cells::Pass_Best<M, Full>& best) const {
+    const std::size_t pad = rows_.pad;
+    std::int64_t start = above_[pad];
+    if constexpr (Exact) {
+      start = row.i > fr_.first1 ? std::int64_t(y_above_[pad]) : std::int64_t(below_[pad + 1]) + row.profile[pad];
+    }
+    best.first_column(start, row.i, fr_);
+  }
+
+  // The last row computed is now Below. Free ends: a free leading gap over
+  // Codes_2(First2..j-1) goes on from X; beyond the last column nothing is
+  // aligned.
+  SEQUENCE_ALIGNMENT_INLINE std::int64_t end_of_pass(cells::Pass_Best<M, Full>& best, std::int64_t local_best) const {
+    const std::size_t pad = rows_.pad, n = n_;
+    const T* const below = below_;
+    const T* const x = rows_.x;
+    std::int64_t found = below[pad];
+    if constexpr (Local) found = Full ? local_best : std::max<std::int64_t>(0, simd::largest(pass_best_));
+    return best.finish(fr_, found, [&](std::size_t jj) {
+      return Exact && jj < n ? std::int64_t(x[pad + jj]) : std::int64_t(below[pad + jj]);
+    });
+  }
+
+  const Input& in_;
+  const Frame& fr_;
+  Padded_Rows<T>& rows_;
+  Output out_;
+  const std::size_t n_;
+  const Lane_Constants<Lanes> k_;
+  const T minus_infinity_;
+  // The rows below and being computed, which change places after each row.
+  T* below_ = rows_.below;
+  T* above_ = rows_.above;
+  T* y_below_ = rows_.y_below;
+  T* y_above_ = rows_.y_above;
+  // The cells' storage.
+  std::uint8_t* const flags_ = Full ? out_.cells->flag_bytes() : nullptr;
+  std::uint8_t* const plane_h_ = Fast_Full ? out_.cells->plane_h() : nullptr;
+  std::uint8_t* const plane_v_ = Fast_Full ? out_.cells->plane_v() : nullptr;
+  std::uint8_t* const gap_states_ = Full && Exact ? out_.cells->gap_states() : nullptr;
+  V pass_best_ = k_.lowest;  // local score only: the best so far
+};
+
+// One pass, all of it, for one vector, method, fill and output.
+template <class Lanes, Method M, bool Exact, bool Full>
+SEQUENCE_ALIGNMENT_INLINE std::int64_t variant(const Input& in, Output out) {
+  Padded_Rows<typename Lanes::value_type> rows(in, Lanes::width, Exact, Full);
+  return Row_Pass<Lanes, M, Exact, Full>(in, rows, out).run();
 }
 
-template <class Lanes>
-SEQUENCE_ALIGNMENT_INLINE std::int64_t run(const Input& in, Output out) {
-  return by_method_and_gaps(
-      in.frame->method, in.frame->exact(), [&](auto method, auto exact) __attribute__((always_inline)) {
-        if (out.cells) {
-          Rows<typename Lanes::value_type> rows(in, Lanes::width, exact, true);
-          return pass<Lanes, method, exact, true>(in, rows, out);
-        }
-        Rows<typename Lanes::value_type> rows(in, Lanes::width, exact, false);
-        return pass<Lanes, method, exact, false>(in, rows, out);
-      });
+// Each instruction set's variants, compiled for it.
+template <class Lanes, Method M, bool Exact, bool Full>
+__attribute__((noinline)) std::int64_t generic_variant(const Input& in, Output out) {
+  return variant<Lanes, M, Exact, Full>(in, out);
 }
-
-std::int64_t generic_16(const Input& in, Output out) { return run<simd::Lanes<16, std::int16_t>>(in, out); }
-std::int64_t generic_32(const Input& in, Output out) { return run<simd::Lanes<16, std::int32_t>>(in, out); }
-
 #if SEQUENCE_ALIGNMENT_X86()
-__attribute__((target("avx2"))) std::int64_t avx2_16(const Input& in, Output out) {
-  return run<simd::Lanes<32, std::int16_t>>(in, out);
+template <class Lanes, Method M, bool Exact, bool Full>
+__attribute__((target("avx2"), noinline)) std::int64_t avx2_variant(const Input& in, Output out) {
+  return variant<Lanes, M, Exact, Full>(in, out);
 }
-__attribute__((target("avx2"))) std::int64_t avx2_32(const Input& in, Output out) {
-  return run<simd::Lanes<32, std::int32_t>>(in, out);
-}
-__attribute__((target("avx512bw"))) std::int64_t avx512_16(const Input& in, Output out) {
-  return run<simd::Lanes<64, std::int16_t>>(in, out);
-}
-__attribute__((target("avx512bw"))) std::int64_t avx512_32(const Input& in, Output out) {
-  return run<simd::Lanes<64, std::int32_t>>(in, out);
+template <class Lanes, Method M, bool Exact, bool Full>
+__attribute__((target("avx512bw"), noinline)) std::int64_t avx512_variant(const Input& in, Output out) {
+  return variant<Lanes, M, Exact, Full>(in, out);
 }
 #endif
 
+// The variant of the pass, the frame's method and gap weights, and the
+// output.
 std::int64_t run(const Input& in, Output out, choice::Pass pass) {
   return choice::by_vector_pass(pass, [&](auto set, auto width) {
-    constexpr bool narrow = width == choice::Lane_Width::BITS_16;
+    using T = std::conditional_t<width == choice::Lane_Width::BITS_16, std::int16_t, std::int32_t>;
+    using Lanes = simd::Lanes<choice::vector_bytes<set>, T>;
+    return by_method_and_gaps(in.frame->method, in.frame->exact(), [&](auto method, auto exact) {
+      const auto variant_of = [&](auto full) {
 #if SEQUENCE_ALIGNMENT_X86()
-    if constexpr (set == choice::Instruction_Set::AVX512BW) return narrow ? avx512_16(in, out) : avx512_32(in, out);
-    if constexpr (set == choice::Instruction_Set::AVX2) return narrow ? avx2_16(in, out) : avx2_32(in, out);
+        if constexpr (set == choice::Instruction_Set::AVX512BW) {
+          return avx512_variant<Lanes, method, exact, full>(in, out);
+        }
+        if constexpr (set == choice::Instruction_Set::AVX2) return avx2_variant<Lanes, method, exact, full>(in, out);
 #endif
-    return narrow ? generic_16(in, out) : generic_32(in, out);
+        return generic_variant<Lanes, method, exact, full>(in, out);
+      };
+      return out.cells ? variant_of(std::true_type()) : variant_of(std::false_type());
+    });
   });
 }
 
