@@ -66,8 +66,9 @@ constexpr int lanes_of(Pass pass) noexcept {
 }
 
 // Visit(Set, Width), each a std::integral_constant, for a vector pass (its
-// width not SCALAR, its set one this target builds): the one place where a
-// pass becomes the compile-time choice of a family's function.
+// width not SCALAR, its set one this target builds; the callers make sure):
+// the one place where a pass becomes the compile-time choice of a family's
+// function.
 template <class Visit>
 decltype(auto) by_vector_pass(Pass pass, Visit&& visit) {
   using Set = Instruction_Set;

@@ -617,8 +617,12 @@ __attribute__((target("avx512bw"), noinline)) std::int64_t avx512_variant(const 
 #endif
 
 // The variant of the pass, the frame's method and gap weights, and the
-// output.
-std::int64_t run(const Input& in, Output out, choice::Pass pass) {
+// output. A vector pass that the processor runs only: any other would be
+// taken for another, or stop the program.
+std::int64_t run_variant(const Input& in, Output out, choice::Pass pass) {
+  if (pass.width == choice::Lane_Width::SCALAR || !choice::runs(pass.set)) {
+    platform::raise(standard::CONSTRAINT_ERROR, "vector pass not available on this processor");
+  }
   return choice::by_vector_pass(pass, [&](auto set, auto width) {
     using T = std::conditional_t<width == choice::Lane_Width::BITS_16, std::int16_t, std::int32_t>;
     using Lanes = simd::Lanes<choice::vector_bytes<set>, T>;
@@ -640,9 +644,11 @@ std::int64_t run(const Input& in, Output out, choice::Pass pass) {
 }  // namespace
 
 void fill(const Input& input, cells::Cells& cells, cells::Start_Cells& starts, choice::Pass pass) {
-  run(input, Output{&cells, &starts}, pass);
+  run_variant(input, Output{&cells, &starts}, pass);
 }
 
-std::int64_t quality(const Input& input, choice::Pass pass) { return run(input, Output{nullptr, nullptr}, pass); }
+std::int64_t quality(const Input& input, choice::Pass pass) {
+  return run_variant(input, Output{nullptr, nullptr}, pass);
+}
 
 }  // namespace sequence_alignment::kernel::column_lanes

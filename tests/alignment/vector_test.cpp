@@ -22,6 +22,7 @@
 #include "kernel/sequence_alignment-kernel-column_lanes.h"
 #include "kernel/sequence_alignment-kernel-scalar.h"
 #include "path_oracle.h"
+#include "test_support.h"
 
 using namespace sequence_alignment;
 using namespace sequence_alignment::kernel;
@@ -371,6 +372,26 @@ TEST_P(VectorFill, EdgesOf32BitLanes) {
       const Problem<Nucleic> p = c.problem(method);
       const std::int64_t expected = scalar::quality<Nucleic, std::int64_t>(p, Frame(p));
       EXPECT_EQ(Compute_Quality(p), expected);
+    }
+  }
+}
+
+// A pass asked for is refused where the processor lacks its set or the
+// call's values may not fit its lanes; the scalar pass takes any call.
+TEST(VectorChoice, PassesAskedForAreRefusedBeyondTheProcessorOrTheBound) {
+  const Couple<Nucleic> c = identical<Nucleic>(40, 1000, {-10, -2});  // beyond 16 bits, within 32
+  const Problem<Nucleic> p = c.problem(Method::LOCAL);
+  const std::int32_t expected = std::int32_t(scalar::quality<Nucleic, std::int64_t>(p, Frame(p)));
+  EXPECT_EQ(Compute_Quality(p, {Instruction_Set::GENERIC, Lane_Width::SCALAR}), expected);
+  for (const choice::Set_Facts& set : choice::instruction_sets) {
+    SCOPED_TRACE(set.name);
+    if (choice::runs(set.set)) {
+      EXPECT_EQ(Compute_Quality(p, {set.set, Lane_Width::BITS_32}), expected);
+      EXPECT_EQ(test_support::raised([&] { Compute_Quality(p, {set.set, Lane_Width::BITS_16}); }),
+                "CONSTRAINT_ERROR fill beyond the bound of the pass's lanes");
+    } else {
+      EXPECT_EQ(test_support::raised([&] { Compute_Quality(p, {set.set, Lane_Width::BITS_32}); }),
+                "CONSTRAINT_ERROR fill pass not available on this processor");
     }
   }
 }
