@@ -470,7 +470,7 @@ using Pass_Function = void (*)(const Couples<A>&, void*, std::int64_t*);
 // The function of a vector pass, which the processor must run.
 template <class A>
 Pass_Function<A> function_of(choice::Pass pass) noexcept {
-  return choice::by_vector_pass(pass, [](auto set, auto width) -> Pass_Function<A> {
+  return choice::by_vector_pass(pass, []([[maybe_unused]] auto set, auto width) -> Pass_Function<A> {
     using S = std::conditional_t<width == choice::Lane_Width::BITS_16, std::int16_t, std::int32_t>;
 #if SEQUENCE_ALIGNMENT_X86()
     if constexpr (set == choice::Instruction_Set::AVX512BW) return avx512_pass<A, S>;

@@ -1,7 +1,8 @@
 // The dynamic-programming kernel shared by the local and the global
 // aligner, over either residue alphabet: what one call is given, the three
 // methods and the one place that dispatches on them, and the bounds every
-// pass keeps. The work is done in units of their own:
+// pass keeps. The work is done in units of their own, each
+// sequence_alignment-kernel-NAME:
 //
 //   -call          one call, from the fill to the results; the score-only pass; the rounds
 //   -choice        which pass runs: instruction set and lane width, for the fills and the rounds
@@ -17,12 +18,11 @@
 //   -traceback     tracing paths, and which are traced
 //   -paths         keeping paths, and their statistics
 //
-// (each sequence_alignment-kernel-NAME). The scalar passes (fill, exact,
-// score) are the reference; the vector passes write the same bytes in
-// 16-bit lanes when a bound on the weights proves every value fits, else in
-// 32-bit lanes; beyond those the scalar passes run in 32 bits when a bound
-// proves it exact and in 64 bits otherwise; the final score must fit 32
-// bits.
+// The scalar passes (fill, exact, score) are the reference; the vector
+// passes write the same bytes in 16-bit lanes when a bound on the weights
+// proves every value fits, else in 32-bit lanes; beyond those the scalar
+// passes run in 32 bits when a bound proves it exact and in 64 bits
+// otherwise; the final score must fit 32 bits.
 #pragma once
 
 #include <algorithm>
