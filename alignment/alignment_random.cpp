@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 
 namespace alignment_random {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "platform/random.h"
-#include "sequence_alignment-kernel-call.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel.h"
 #include "sequence_specifications-basic.h"
 
 namespace alignment_random {

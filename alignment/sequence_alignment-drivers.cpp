@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "alignment_random.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 #include "sequence_alignment-utils.h"
 
 namespace sequence_alignment::drivers {
@@ -34,8 +34,7 @@ alignment_results::Alignment_Array_Access align_windows(const platform::Heap_Arr
                                    &matrix,
                                    call.gap_weight,
                                    call.gap_length_weight,
-                                   call.global,
-                                   call.end_weight};
+                                   call.method};
   auto results = kernel::Compute_Alignments<A>(problem,
                                                {call.match_weight, call.mismatch_weight, call.backward,
                                                 call.building, call.optimize, call.similarity_threshold},

@@ -8,7 +8,7 @@
 
 #include "alignment_results.h"
 #include "platform/exceptions.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 #include "sequence_alignment.h"
 #include "sequence_specifications-basic.h"
 #include "strlib.h"
@@ -42,7 +42,7 @@ struct Driver_Call {
   Backward_Mode backward;
   Building_Mode building;
   Optimize_Mode optimize;
-  bool global, end_weight;
+  kernel::Method method;
   std::int32_t similarity_threshold, randomization;
 };
 

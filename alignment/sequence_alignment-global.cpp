@@ -1,7 +1,7 @@
 #include "sequence_alignment-global.h"
 
 #include "sequence_alignment-drivers.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 
 namespace sequence_alignment::global {
 
@@ -37,8 +37,8 @@ alignment_results::Alignment_Array_Access Align_Global(
     std::int32_t randomization, std::int32_t /* preserve: accepted, without effect */) {
   return drivers::Drive(seq_1, seq_2,
                         {start_1, stop_1, start_2, stop_2, matrix_name, match_weight, mismatch_weight, gap_weight,
-                         gap_length_weight, backward, building, optimize, true, end_weight, similarity_threshold,
-                         randomization},
+                         gap_length_weight, backward, building, optimize, kernel::method_of(true, end_weight),
+                         similarity_threshold, randomization},
                         places);
 }
 
@@ -48,7 +48,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Nucleic(
     std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
     Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold) {
   return kernel::Compute_Alignments<Nucleic>(
-      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::method_of(true, end_weight)},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
       places.nucleic());
 }
@@ -59,7 +59,7 @@ alignment_results::Alignment_Array_Access Compute_Global_Alignments_Protein(
     std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
     Optimize_Mode optimize, bool end_weight, std::int32_t similarity_threshold) {
   return kernel::Compute_Alignments<Protein>(
-      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight},
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::method_of(true, end_weight)},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
       places.protein());
 }
@@ -68,14 +68,14 @@ std::int32_t Global_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window
                                     const utils::Nucleic_Score_Matrix& matrix, std::int32_t gap_weight,
                                     std::int32_t gap_length_weight, bool end_weight) {
   return kernel::Compute_Quality<Nucleic>(
-      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight});
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::method_of(true, end_weight)});
 }
 
 std::int32_t Global_Quality_Protein(Amino_Acid_Window codes_1, Amino_Acid_Window codes_2,
                                     const utils::Protein_Score_Matrix& matrix, std::int32_t gap_weight,
                                     std::int32_t gap_length_weight, bool end_weight) {
   return kernel::Compute_Quality<Protein>(
-      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, true, end_weight});
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::method_of(true, end_weight)});
 }
 
 }  // namespace sequence_alignment::global

@@ -1,7 +1,7 @@
 #include "sequence_alignment-local.h"
 
 #include "sequence_alignment-drivers.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 
 namespace sequence_alignment::local {
 
@@ -37,8 +37,8 @@ alignment_results::Alignment_Array_Access Align_Local(
     std::int32_t /* preserve: accepted, without effect */) {
   return drivers::Drive(seq_1, seq_2,
                         {start_1, stop_1, start_2, stop_2, matrix_name, match_weight, mismatch_weight, gap_weight,
-                         gap_length_weight, backward, building, optimize, false, false, similarity_threshold,
-                         randomization},
+                         gap_length_weight, backward, building, optimize, kernel::Method::LOCAL,
+                         similarity_threshold, randomization},
                         places);
 }
 
@@ -48,7 +48,7 @@ alignment_results::Alignment_Array_Access Compute_Local_Alignments_Nucleic(
     std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
     Optimize_Mode optimize, std::int32_t similarity_threshold) {
   return kernel::Compute_Alignments<Nucleic>(
-      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::Method::LOCAL},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
       places.nucleic());
 }
@@ -59,7 +59,7 @@ alignment_results::Alignment_Array_Access Compute_Local_Alignments_Protein(
     std::int32_t gap_length_weight, Backward_Mode backward, Building_Mode building,
     Optimize_Mode optimize, std::int32_t similarity_threshold) {
   return kernel::Compute_Alignments<Protein>(
-      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false},
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::Method::LOCAL},
       {match_weight, mismatch_weight, backward, building, optimize, similarity_threshold},
       places.protein());
 }
@@ -67,13 +67,15 @@ alignment_results::Alignment_Array_Access Compute_Local_Alignments_Protein(
 std::int32_t Local_Quality_Nucleic(Nucleotide_Window codes_1, Nucleotide_Window codes_2,
                                    const utils::Nucleic_Score_Matrix& matrix, std::int32_t gap_weight,
                                    std::int32_t gap_length_weight) {
-  return kernel::Compute_Quality<Nucleic>({codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false});
+  return kernel::Compute_Quality<Nucleic>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::Method::LOCAL});
 }
 
 std::int32_t Local_Quality_Protein(Amino_Acid_Window codes_1, Amino_Acid_Window codes_2,
                                    const utils::Protein_Score_Matrix& matrix, std::int32_t gap_weight,
                                    std::int32_t gap_length_weight) {
-  return kernel::Compute_Quality<Protein>({codes_1, codes_2, &matrix, gap_weight, gap_length_weight, false, false});
+  return kernel::Compute_Quality<Protein>(
+      {codes_1, codes_2, &matrix, gap_weight, gap_length_weight, kernel::Method::LOCAL});
 }
 
 }  // namespace sequence_alignment::local

@@ -1,11 +1,15 @@
 // Speed of the alignment kernels, in cells of the dynamic-programming
-// matrix per second.
+// matrix per second: at the pass the kernels choose, and the fills at each
+// pass (instruction set and lane width) this processor runs.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <iterator>
 #include <random>
 #include <vector>
 
+#include "kernel/sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-choice.h"
 #include "sequence_alignment-global.h"
 #include "sequence_alignment-local.h"
 #include "sequence_alignment-utils.h"
@@ -115,6 +119,51 @@ void Global_DNA_Free_Ends(benchmark::State& state) { global_dna(state, -50, -3, 
 void Global_DNA_Exact_Free_Ends(benchmark::State& state) { global_dna(state, 5, -3, true); }
 void Global_DNA_Exact_Quality(benchmark::State& state) { global_dna_quality(state, 5, -3); }
 
+// The fills at a pass asked for, as the rounds' benchmarks ask for theirs:
+// the pass by its number here (the benchmark's first argument); the scalar
+// pass runs in 32 bits or 64 as the bound allows.
+using kernel::choice::Instruction_Set;
+using kernel::choice::Lane_Width;
+struct Fill_Pass {
+  const char* name;
+  kernel::choice::Pass pass;
+};
+constexpr Fill_Pass fill_passes[] = {
+    {"scalar", {Instruction_Set::GENERIC, Lane_Width::SCALAR}},
+    {"generic_32", {Instruction_Set::GENERIC, Lane_Width::BITS_32}},
+    {"avx2_32", {Instruction_Set::AVX2, Lane_Width::BITS_32}},
+    {"avx512_32", {Instruction_Set::AVX512BW, Lane_Width::BITS_32}},
+    {"generic_16", {Instruction_Set::GENERIC, Lane_Width::BITS_16}},
+    {"avx2_16", {Instruction_Set::AVX2, Lane_Width::BITS_16}},
+    {"avx512_16", {Instruction_Set::AVX512BW, Lane_Width::BITS_16}},
+};
+
+// A local protein fill of N x N (the second argument) with gap weights G
+// and L, its traceback and its result.
+void local_protein_at_pass(benchmark::State& state, std::int32_t g, std::int32_t l) {
+  const Fill_Pass& chosen = fill_passes[state.range(0)];
+  if (chosen.pass.width != Lane_Width::SCALAR && !kernel::choice::runs(chosen.pass.set)) {
+    state.SkipWithError("not on this processor");
+    return;
+  }
+  state.SetLabel(chosen.name);
+  const int n = int(state.range(1));
+  const auto [a, b] = couple<Amino_Acid>(n, 20, 1);
+  const auto matrix = utils::Default_Protein_Matrix();
+  const kernel::Problem<kernel::Protein> problem{window(a), window(b), &matrix, g, l, kernel::Method::LOCAL};
+  const kernel::Path_Settings settings{100, -90, dvh, one, keep_all, -1};
+  const kernel::Error_Context context{&local::INTERNAL_ERROR, "sequence_alignment-local", 0};
+  for (auto _ : state) benchmark::DoNotOptimize(kernel::Compute_Alignments(problem, settings, context, chosen.pass));
+  count_cells(state, std::int64_t(n) * n);
+}
+
+void Fill_Local_Protein(benchmark::State& state) { local_protein_at_pass(state, -11, -1); }
+void Fill_Local_Protein_Exact(benchmark::State& state) { local_protein_at_pass(state, 0, 0); }
+
+void fill_passes_of(benchmark::internal::Benchmark* b) {
+  for (int pass = 0; pass < int(std::size(fill_passes)); ++pass) b->Args({pass, 1000});
+}
+
 }  // namespace
 
 BENCHMARK(Local_Protein)->Arg(1000)->Unit(benchmark::kMillisecond);
@@ -128,3 +177,5 @@ BENCHMARK(Global_DNA_Exact)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA_Free_Ends)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA_Exact_Free_Ends)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Global_DNA_Exact_Quality)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(Fill_Local_Protein)->Apply(fill_passes_of)->Unit(benchmark::kMillisecond);
+BENCHMARK(Fill_Local_Protein_Exact)->Apply(fill_passes_of)->Unit(benchmark::kMillisecond);

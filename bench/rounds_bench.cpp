@@ -9,7 +9,7 @@
 
 #include "alignment_random.h"
 #include "platform/random.h"
-#include "sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-call.h"
 #include "sequence_alignment-utils.h"
 
 using namespace sequence_alignment;
@@ -43,7 +43,7 @@ void rounds(benchmark::State& state, const Matrix& matrix, int alphabet, bool gl
   state.SetLabel(pass_names[state.range(0)]);
   const std::vector<Code> a = random_codes<Code>(len1, alphabet, 1);
   const std::vector<Code> b = random_codes<Code>(len2, alphabet, 2);
-  const kernel::Problem<A> problem{{a.data(), 1, len1}, {b.data(), 1, len2}, &matrix, g, l, global, false};
+  const kernel::Problem<A> problem{{a.data(), 1, len1}, {b.data(), 1, len2}, &matrix, g, l, kernel::method_of(global, false)};
   kernel::Rounds<A> scorer(problem, pass);
   const int width = scorer.batch();
   std::vector<std::vector<Code>> windows;

@@ -9,7 +9,9 @@ namespace platform {
 // A block that grows when a computation needs more than it holds and never
 // shrinks until released: a run of many computations touches its pages
 // once, instead of having the system zero fresh pages for each. The
-// contents after allocate() are unspecified (earlier contents are not kept).
+// contents after allocate() are unspecified: earlier contents are not
+// guaranteed to be kept (a block grown in place or moved keeps them, one
+// taken from the ordinary allocator does not).
 //
 // Under AddressSanitizer the block comes from the ordinary allocator at the
 // exact size asked for, so that an access past what a computation asked for

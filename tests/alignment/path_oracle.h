@@ -7,8 +7,9 @@
 // the longest of the best (a tie extends). The co-optimal moves of a cell,
 // and the traceback, Building and Optimize rules then give the ordered
 // results the aligners must return. Nothing here shares code with the
-// kernels: it is written from the rules alone, for windows of a few
-// residues, where clarity matters and speed does not.
+// kernels but their enumeration of the methods: it is written from the
+// rules alone, for windows of a few residues, where clarity matters and
+// speed does not.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "alignment_results.h"
+#include "kernel/sequence_alignment-kernel.h"
 #include "sequence_alignment.h"
 
 namespace path_oracle {
@@ -25,7 +27,7 @@ using sequence_alignment::Backward_Mode;
 using sequence_alignment::Building_Mode;
 using sequence_alignment::Optimize_Mode;
 
-enum class Method : std::uint8_t { LOCAL, GLOBAL_WEIGHTED_ENDS, GLOBAL_FREE_ENDS };
+using sequence_alignment::kernel::Method;
 const char* name(Method method) noexcept;
 
 // Two windows and how they are scored. Codes index Letters and Matrix,

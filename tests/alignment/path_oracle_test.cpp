@@ -43,7 +43,6 @@ enum class Gap_Class {
 };
 constexpr int gap_classes = 9;
 
-constexpr Method methods[] = {Method::LOCAL, Method::GLOBAL_WEIGHTED_ENDS, Method::GLOBAL_FREE_ENDS};
 constexpr Building_Mode buildings[] = {Building_Mode::ONE, Building_Mode::ALL_FIRSTS, Building_Mode::FULL};
 constexpr Optimize_Mode optimizes[] = {Optimize_Mode::NO, Optimize_Mode::SHORT, Optimize_Mode::LARGE};
 constexpr Backward_Mode backwards[] = {Backward_Mode::DVH, Backward_Mode::DHV, Backward_Mode::VDH,
@@ -298,7 +297,7 @@ void check_cases(Scoring scoring, std::uint32_t seed, int cases) {
   Oracle_Check check;
   for (int number = 0; number < cases && !check.stopped(); ++number) {
     const Case k = random_case(random, number, scoring, Gap_Class(number % gap_classes));
-    for (Method method : methods) check.run(k, method);
+    for (Method method : sequence_alignment::kernel::every_method) check.run(k, method);
   }
 }
 

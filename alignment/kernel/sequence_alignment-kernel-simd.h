@@ -3,7 +3,7 @@
 // extensions), the lane shifts, and the suffix scans that run a chain of
 // cells across a vector in log2(width) steps. Everything here is inlined
 // into functions compiled for one instruction set
-// (sequence_alignment-kernel-vector).
+// (sequence_alignment-kernel-column_lanes).
 //
 // Vectors go to these helpers by reference and come back through a
 // reference: a vector wider than 16 bytes passed by value to a function
@@ -17,9 +17,8 @@
 #include <type_traits>
 #include <utility>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
-#define SEQUENCE_ALIGNMENT_X86 1
 #endif
 
 namespace sequence_alignment::kernel::simd {

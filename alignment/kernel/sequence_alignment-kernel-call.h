@@ -8,7 +8,8 @@
 #include <memory>
 
 #include "alignment_results.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-choice.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::call {
 
@@ -23,21 +24,25 @@ alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& p
 template <class A>
 std::int32_t Compute_Quality(const Problem<A>& problem);
 
-// How the randomisation rounds are scored: several couples at once, one
-// per vector lane of 16 or 32 bits (generic vectors, AVX2 or AVX-512BW), or
-// one at a time in 64 bits.
-enum class Rounds_Pass { scalar_64, generic_32, avx2_32, avx512_32, generic_16, avx2_16, avx512_16 };
+// The same by the pass asked for (choice::fill_pass chooses otherwise);
+// CONSTRAINT_ERROR when the processor lacks its instruction set or the
+// problem's values may not fit its lanes.
+template <class A>
+alignment_results::Alignment_Array_Access Compute_Alignments(const Problem<A>& problem,
+                                                             const Path_Settings& settings,
+                                                             const Error_Context& context, choice::Pass pass);
+template <class A>
+std::int32_t Compute_Quality(const Problem<A>& problem, choice::Pass pass);
 
-// Whether this processor can run the pass.
-bool Runs_Here(Rounds_Pass pass) noexcept;
+using choice::Rounds_Pass;
+using choice::Runs_Here;
 
 // Window 1 of a problem against copies of its window 2 (the rounds'
 // shuffles), as many at once as the pass has lanes.
 template <class A>
 class Rounds {
  public:
-  // The fastest pass this processor has whose lanes hold every value of the
-  // problem's recurrences.
+  // By choice::fastest_rounds_pass.
   explicit Rounds(const Problem<A>& problem);
   // The pass asked for; CONSTRAINT_ERROR when the processor lacks it or the
   // problem's values may not fit its lanes.
@@ -71,8 +76,18 @@ extern template alignment_results::Alignment_Array_Access Compute_Alignments<Nuc
 extern template alignment_results::Alignment_Array_Access Compute_Alignments<Protein>(const Problem<Protein>&,
                                                                                       const Path_Settings&,
                                                                                       const Error_Context&);
+extern template alignment_results::Alignment_Array_Access Compute_Alignments<Nucleic>(const Problem<Nucleic>&,
+                                                                                      const Path_Settings&,
+                                                                                      const Error_Context&,
+                                                                                      choice::Pass);
+extern template alignment_results::Alignment_Array_Access Compute_Alignments<Protein>(const Problem<Protein>&,
+                                                                                      const Path_Settings&,
+                                                                                      const Error_Context&,
+                                                                                      choice::Pass);
 extern template std::int32_t Compute_Quality<Nucleic>(const Problem<Nucleic>&);
 extern template std::int32_t Compute_Quality<Protein>(const Problem<Protein>&);
+extern template std::int32_t Compute_Quality<Nucleic>(const Problem<Nucleic>&, choice::Pass);
+extern template std::int32_t Compute_Quality<Protein>(const Problem<Protein>&, choice::Pass);
 extern template class Rounds<Nucleic>;
 extern template class Rounds<Protein>;
 

@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::rows {
 
@@ -18,29 +19,29 @@ inline constexpr std::size_t block_columns = 512;
 
 // H beyond the last row, at column index jj (j - First2), and beyond the
 // last column in row i. Weighted global ends charge the end gap there.
-template <bool Global, bool Weighted>
+template <Method M>
 std::int64_t below_boundary(const Frame& f, std::int32_t jj) noexcept {
-  if constexpr (Global && Weighted) return std::int64_t(f.g) + std::int64_t(f.l) * (f.len2 - jj);
+  if constexpr (M == Method::GLOBAL_WEIGHTED_ENDS) return std::int64_t(f.g) + std::int64_t(f.l) * (f.len2 - jj);
   return 0;
 }
-template <bool Global, bool Weighted>
+template <Method M>
 std::int64_t right_boundary(const Frame& f, std::int32_t i) noexcept {
-  if constexpr (Global && Weighted) return std::int64_t(f.g) + std::int64_t(f.l) * (f.last1 - i + 1);
+  if constexpr (M == Method::GLOBAL_WEIGHTED_ENDS) return std::int64_t(f.g) + std::int64_t(f.l) * (f.last1 - i + 1);
   return 0;
 }
 
 // The gap scores a row or a column starts from. Where the boundary is
 // charged, a gap that runs into it extends the end gap; elsewhere the first
 // cell opens a gap of length 1.
-template <class S, bool Global, bool Weighted>
+template <class S, Method M>
 S initial_vertical(const Frame& f, std::int32_t jj) noexcept {
-  if constexpr (Global && Weighted) return S(below_boundary<Global, Weighted>(f, jj));
-  return detail::minus_infinity_of<S>();
+  if constexpr (M == Method::GLOBAL_WEIGHTED_ENDS) return S(below_boundary<M>(f, jj));
+  return bounds::minus_infinity_of<S>();
 }
-template <class S, bool Global, bool Weighted>
+template <class S, Method M>
 S initial_horizontal(const Frame& f, std::int32_t i) noexcept {
-  if constexpr (Global && Weighted) return S(right_boundary<Global, Weighted>(f, i));
-  return detail::minus_infinity_of<S>();
+  if constexpr (M == Method::GLOBAL_WEIGHTED_ENDS) return S(right_boundary<M>(f, i));
+  return bounds::minus_infinity_of<S>();
 }
 
 // Matrix(code, Codes_2(j)) for every code, a row of Len2 per code.
@@ -61,12 +62,12 @@ std::vector<std::int32_t> code_profile(const Problem<A>& p) {
 // the window. E is the vertical gap of each column, X a block's best of the
 // vertical gap and the pair.
 template <class A, class S>
-struct Rows {
+struct Scalar_Rows {
   std::vector<S> h, e, x;
   std::vector<std::uint32_t> e_length;  // full pass only
   std::vector<std::int32_t> profile;
 
-  Rows(const Problem<A>& p, const Frame& f, bool full) : profile(code_profile(p)) {
+  Scalar_Rows(const Problem<A>& p, const Frame& f, bool full) : profile(code_profile(p)) {
     const std::size_t n = std::size_t(f.len2);
     h.resize(n + 1);
     e.resize(n);
@@ -77,11 +78,11 @@ struct Rows {
     return profile.data() + std::size_t(code) * n;
   }
 
-  template <bool Global, bool Weighted>
+  template <Method M>
   void start(const Frame& f) {
     for (std::int32_t jj = 0; jj < f.len2; ++jj) {
-      h[std::size_t(jj)] = S(below_boundary<Global, Weighted>(f, jj));
-      e[std::size_t(jj)] = initial_vertical<S, Global, Weighted>(f, jj);
+      h[std::size_t(jj)] = S(below_boundary<M>(f, jj));
+      e[std::size_t(jj)] = initial_vertical<S, M>(f, jj);
       if (!e_length.empty()) e_length[std::size_t(jj)] = 0;
     }
     h[std::size_t(f.len2)] = 0;
@@ -93,7 +94,7 @@ struct Rows {
 // the best of them (and of 0 for a local cell), and its flags (Full) say
 // which of them reach X. Below is H of the row below from the block's
 // first column, one beyond its last included.
-template <class S, bool Global, bool Full>
+template <class S, Method M, bool Full>
 void vertical_and_pairs(std::size_t n, const S* __restrict below, S* __restrict e, std::uint32_t* __restrict e_length,
                         const std::int32_t* __restrict profile, S* __restrict x, std::uint8_t* __restrict x_flags,
                         S L, S GL) noexcept {
@@ -103,13 +104,13 @@ void vertical_and_pairs(std::size_t n, const S* __restrict below, S* __restrict 
     const S d = S(below[jj + 1] + profile[jj]);
     e[jj] = v;
     S best = std::max(v, d);
-    if constexpr (!Global) best = std::max(best, S(0));
+    if constexpr (M == Method::LOCAL) best = std::max(best, S(0));
     x[jj] = best;
     if constexpr (Full) {
       const std::uint32_t opens = extend < open;
       e_length[jj] = ((e_length[jj] + 1) & (opens - 1)) | opens;
-      std::uint32_t moves = std::uint32_t(d == best) << 1 | std::uint32_t(v == best) << 3;
-      if constexpr (!Global) moves |= std::uint32_t(best == 0);
+      std::uint32_t moves = (d == best ? cells::align_bit : 0u) | (v == best ? cells::insert_2_bit : 0u);
+      if constexpr (M == Method::LOCAL) moves |= best == 0 ? cells::stop_bit : 0u;
       x_flags[jj] = std::uint8_t(moves);
     }
   }

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::traceback {
 
@@ -28,7 +28,7 @@ class Tracer {
     std::int32_t column = 0;
     std::int32_t i = start.I, j = start.J;
     Arrival arrival = Arrival::FREE;
-    if (!fr_.global) {
+    if (fr_.method == Method::LOCAL) {
       // The alignment begins with the pair at the start cell, unless gaps
       // that cost nothing made the score there without it.
       if (quality_ == 0 || (cells_.flags(cells_.index(i, j)) & cells::align_bit)) {
@@ -41,7 +41,7 @@ class Tracer {
         const std::uint32_t moves = moves_at(cells_.index(i, j), arrival);
         if (moves & cells::stop_bit) break;
         if (!step(i, j, column, moves, order, arrival, out[n])) {
-          detail::internal_error(context_, Place::local_cell_without_move, nullptr);
+          internal_error(context_, Place::local_cell_without_move, nullptr);
         }
         ++n;
       }
@@ -58,8 +58,8 @@ class Tracer {
       out[n++] = Path_Step{column, 0, Step_Kind::INSERT_2, fr_.first1, fr_.first2};
       arrival = Arrival::AFTER_INSERT_2;
     } else if (i != fr_.first1 || j != fr_.first2) {
-      detail::internal_error(context_, Place::global_start_cell, "Error IE001");
-    } else if (exact_ && !fr_.end_weight) {
+      internal_error(context_, Place::global_start_cell, "Error IE001");
+    } else if (exact_ && fr_.method == Method::GLOBAL_FREE_ENDS) {
       // With free ends the exact fill starts here with the pair: a gap
       // would be the free leading gap, which other start cells stand for.
       out[n++] = Path_Step{1, 0, Step_Kind::ALIGN, i, j};
@@ -69,7 +69,7 @@ class Tracer {
     }
     while (i <= fr_.last1 && j <= fr_.last2) {
       if (!step(i, j, column, moves_at(cells_.index(i, j), arrival), order, arrival, out[n])) {
-        detail::internal_error(context_, Place::global_cell_without_move, "Error IE003");
+        internal_error(context_, Place::global_cell_without_move, "Error IE003");
       }
       ++n;
     }
@@ -138,7 +138,7 @@ class Tracer {
             Arrival& arrival, Path_Step& out) const noexcept {
     const std::size_t k = cells_.index(i, j);
     for (Step_Kind move : order) {
-      if (!(moves & (1u << unsigned(move)))) continue;
+      if (!(moves & cells::move_bit(move))) continue;
       const std::int32_t length = move == Step_Kind::ALIGN ? 1 : gap_length(k, cells_.flags(k), move, i, j);
       column += length;
       out = Path_Step{column, 0, move, i, j};

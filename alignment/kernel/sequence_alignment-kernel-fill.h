@@ -6,41 +6,16 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel-rows.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel-rows.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::fill {
 
-// Bytes of flags from pairs of cells, the even cell (low half) first.
-inline void pack_pairs(std::uint8_t* __restrict out, const std::uint8_t* __restrict moves, std::size_t pairs) noexcept {
-  for (std::size_t b = 0; b < pairs; ++b) out[b] = std::uint8_t(moves[2 * b] | moves[2 * b + 1] << 4);
-}
-
-// The moves of the N cells of a row from cell Base, two cells a byte, the
-// odd cell in the high half; a row may begin or end in the middle of a
-// byte. Pending holds the high half of a byte whose low half is the next
-// row's (rows are filled from the last).
-inline void pack_row(std::uint8_t* flags, std::size_t base, std::size_t n, const std::uint8_t* moves,
-                     std::uint8_t& pending) noexcept {
-  std::size_t rest = n;
-  if (((base + n - 1) & 1) == 0) {
-    flags[(base + n - 1) >> 1] = std::uint8_t(pending | moves[n - 1]);
-    --rest;
-  }
-  const std::size_t odd = base & 1;  // cell 0 is a high half, alone in this row
-  pack_pairs(flags + ((base + odd) >> 1), moves + odd, (rest - odd) / 2);
-  if (odd) {
-    pending = std::uint8_t(moves[0] << 4);
-    flags[base >> 1] = pending;  // readable by the long-gap rules of the next row
-  }
-}
-
 // Flags and gap lengths of a block of a row, each cell on its own (see the
-// table above fill). F_Len comes as the column index (First for the first
+// table above fast_fill, below). F_Len comes as the column index (First for the first
 // cell) where each horizontal gap opens and leaves as the gap's length.
 // The result says whether a cell with both gap moves has a gap longer than
 // a byte, for the long-gap rules.
@@ -58,9 +33,9 @@ std::uint32_t flags_and_planes(std::uint32_t n, std::uint32_t first, const S* __
     // X adds it to X's moves, F below X leaves X's.
     const std::uint32_t above = f[jj] > x[jj], equal = f[jj] == x[jj];
     const std::uint32_t h_bit = above | equal;
-    const std::uint32_t cell_moves = (std::uint32_t(moves[jj]) & (above - 1)) | h_bit << 2;
+    const std::uint32_t cell_moves = (std::uint32_t(moves[jj]) & (above - 1)) | h_bit * cells::insert_1_bit;
     moves[jj] = std::uint8_t(cell_moves);
-    const std::uint32_t v_bit = (cell_moves >> 3) & 1;
+    const std::uint32_t v_bit = (cell_moves / cells::insert_2_bit) & 1;
     const std::uint32_t vl = e_len[jj];
     const std::uint32_t vertical_only = 0u - (v_bit & ~h_bit), vertical = 0u - v_bit;
     ph[jj] = std::uint8_t(hl ^ ((hl ^ (vl >> 8)) & vertical_only));
@@ -68,55 +43,6 @@ std::uint32_t flags_and_planes(std::uint32_t n, std::uint32_t first, const S* __
     long_pair |= (v_bit & h_bit) & std::uint32_t((hl | vl) > 255);
   }
   return long_pair;
-}
-
-// A cell with both gap moves and a gap longer than one byte: the long gap
-// is reached through a cell of the same gap that has no other move, within
-// 255 cells, whose own 16-bit length finishes it. Failing such a cell, the
-// exact lengths are kept aside so that the traceback still follows the gap
-// the score was made of. The cells of row I are not packed yet: their
-// moves are Row_Moves.
-inline void both_gaps(cells::Cells& cells, std::int32_t i, std::int32_t j, std::size_t k,
-                      std::uint32_t horizontal_length, std::uint32_t vertical_length, const std::uint8_t* row_moves) {
-  const Frame& fr = cells.frame();
-  std::uint8_t* const plane_h = cells.plane_h();
-  std::uint8_t* const plane_v = cells.plane_v();
-  const auto moves_in_row = [&](std::size_t kc) { return row_moves[std::size_t(j - fr.first2) + (kc - k)]; };
-  std::uint8_t p = std::uint8_t(horizontal_length), q = std::uint8_t(vertical_length);
-  std::uint32_t aside_h = 0, aside_v = 0;
-  if (horizontal_length > 255) {
-    p = 0;
-    for (std::int32_t c = std::min(j + 255, fr.last2); c > j; --c) {
-      const std::size_t kc = k + std::size_t(c - j);
-      if (moves_in_row(kc) == cells::insert_1_bit &&
-          std::uint32_t(plane_h[kc]) + 256u * plane_v[kc] + std::uint32_t(c) == horizontal_length + std::uint32_t(j)) {
-        p = std::uint8_t(c - j);
-        break;
-      }
-    }
-    if (p == 0) {
-      p = 255;
-      aside_h = horizontal_length;
-    }
-  }
-  if (vertical_length > 255) {
-    q = 0;
-    for (std::int32_t r = std::min(i + 255, fr.last1); r > i; --r) {
-      const std::size_t kr = k + std::size_t(r - i) * std::size_t(fr.len2);
-      if (cells.flags(kr) == cells::insert_2_bit &&
-          std::uint32_t(plane_v[kr]) + 256u * plane_h[kr] + std::uint32_t(r) == vertical_length + std::uint32_t(i)) {
-        q = std::uint8_t(r - i);
-        break;
-      }
-    }
-    if (q == 0) {
-      q = 255;
-      aside_v = vertical_length;
-    }
-  }
-  plane_h[k] = p;
-  plane_v[k] = q;
-  if (aside_h != 0 || aside_v != 0) cells.keep_aside(k, aside_h, aside_v);
 }
 
 // The recurrences, backwards from the ends of the windows. A cell (i, j)
@@ -138,7 +64,8 @@ inline void both_gaps(cells::Cells& cells, std::int32_t i, std::int32_t j, std::
 // Every other row and column starts from minus infinity: its first cell
 // opens a gap of length 1.
 //
-// Flags, 4 bits a cell: 1 stop (local, H = 0), 2 D, 4 F, 8 E reach H.
+// Flags, 4 bits a cell (cells::stop_bit and the others): 1 stop (local,
+// H = 0), 2 D, 4 F, 8 E reach H.
 // Gap-length planes, one byte each a cell (P horizontal, Q vertical):
 //
 //   moves      P                              Q
@@ -153,11 +80,11 @@ inline void both_gaps(cells::Cells& cells, std::int32_t i, std::int32_t j, std::
 // A long gap without such a cell gets the offset 255 and its exact length
 // in the cells' side table. An opening sets a gap's length to 1, an
 // extension adds 1 to the neighbour's.
-template <class A, class S, bool Global, bool Weighted>
-void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
+template <class A, class S, Method M>
+void fast_fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
   const Frame& fr = cells.frame();
-  rows::Rows<A, S> work(p, fr, true);
-  work.template start<Global, Weighted>(fr);
+  rows::Scalar_Rows<A, S> work(p, fr, true);
+  work.template start<M>(fr);
   const std::size_t n = std::size_t(fr.len2);
   const S L = S(fr.l), G = S(fr.g), GL = S(std::int64_t(fr.g) + fr.l);
   const std::size_t block = std::min(n, rows::block_columns);
@@ -175,17 +102,15 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
   std::uint8_t* const flags = cells.flag_bytes();
   std::uint8_t pending = 0;  // the high half of a byte whose low half is the next row's
   starts.list.reserve(std::size_t(fr.len1) + n + 1);
-
-  // Local start cells: positive scores only; none means every cell.
-  std::int64_t best = Global ? std::numeric_limits<std::int64_t>::min() : 1;
-  S local_best = 1;
+  cells::Pass_Best<M, true> best(&starts);
+  S local_best = S(best.local_start);
 
   for (std::int32_t i = fr.last1; i >= fr.first1; --i) {
     const std::size_t base = std::size_t(i - fr.first1) * n;
     std::uint8_t* const ph = cells.plane_h() + base;
     std::uint8_t* const pv = cells.plane_v() + base;
     const std::int32_t* const profile = work.profile_of(p.codes_1(i), n);
-    const S right = S(rows::right_boundary<Global, Weighted>(fr, i));
+    const S right = S(rows::right_boundary<M>(fr, i));
 
     // The horizontal chain runs from the end of the row through blocks of
     // columns. "Open := X(i, j+1) + G + L, extend := F(i, j+1) + L, a tie
@@ -193,7 +118,7 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
     // and lengths with a shorter chain from cell to cell. The gap of a
     // cell opens at the nearest cell at or after it that opens (the row's
     // first cell always).
-    S f = rows::initial_horizontal<S, Global, Weighted>(fr, i);
+    S f = rows::initial_horizontal<S, M>(fr, i);
     S x_right = right;
     std::uint32_t open_at = std::uint32_t(n - 1);
     std::size_t row_count = 0;
@@ -204,8 +129,8 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
       const S new_end = h[hi];
       h[hi] = below_end;
       below_end = h[lo];
-      rows::vertical_and_pairs<S, Global, true>(width, h + lo, e + lo, e_len + lo, profile + lo, x, moves_out + lo,
-                                                L, GL);
+      rows::vertical_and_pairs<S, M, true>(width, h + lo, e + lo, e_len + lo, profile + lo, x, moves_out + lo, L,
+                                           GL);
       h[hi] = new_end;
 
       for (std::size_t jj = hi; jj-- > lo;) {
@@ -215,7 +140,7 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
         x_right = x[jj - lo];
         f_out[jj - lo] = f;
         f_len[jj - lo] = open_at;
-        if constexpr (!Global) {
+        if constexpr (M == Method::LOCAL) {
           // Start cells in discovery order: from the end of the row.
           const S cell = std::max(f, x_right);
           if (cell >= local_best) [[unlikely]] {
@@ -233,37 +158,24 @@ void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) 
                                                           e_len + lo, moves_out + lo, ph + lo, pv + lo, h + lo);
       if (long_pair) [[unlikely]] {
         for (std::size_t jj = hi; jj-- > lo;) {
-          if ((moves_out[jj] & 12) == 12 && (f_len[jj - lo] | e_len[jj]) > 255) {
-            both_gaps(cells, i, std::int32_t(jj) + fr.first2, base + jj, f_len[jj - lo], e_len[jj], moves_out);
+          if ((moves_out[jj] & cells::gap_bits) == cells::gap_bits && (f_len[jj - lo] | e_len[jj]) > 255) {
+            cells::both_gaps(cells, i, std::int32_t(jj) + fr.first2, base + jj, f_len[jj - lo], e_len[jj], moves_out);
           }
         }
       }
       hi = lo;
     }
 
-    pack_row(flags, base, n, moves_out, pending);
+    cells::pack_row(flags, base, n, moves_out, pending);
 
-    if constexpr (!Global) {
+    if constexpr (M == Method::LOCAL) {
       for (std::size_t r = 0; r < row_count; ++r) starts.list.push_back({i, row_starts[r]});
-    } else {
-      starts.offer(h[0], i, fr.first2, best);
+    } else if constexpr (M == Method::GLOBAL_FREE_ENDS) {
+      best.first_column(h[0], i, fr);
     }
   }
-
-  if constexpr (Global && Weighted) {
-    starts.list.clear();
-    starts.list.push_back({fr.first1, fr.first2});
-    best = h[0];
-  } else if constexpr (Global) {
-    for (std::size_t jj = 1; jj <= n; ++jj) starts.offer(h[jj], fr.first1, std::int32_t(jj) + fr.first2, best);
-  } else {
-    best = local_best;
-    if (starts.list.empty()) {
-      best = 0;
-      starts.every_cell = true;
-    }
-  }
-  starts.quality = detail::to_score(best);
+  best.finish(fr, M == Method::LOCAL ? std::int64_t(local_best) : std::int64_t(h[0]),
+              [&](std::size_t jj) { return std::int64_t(h[jj]); });
 }
 
 }  // namespace sequence_alignment::kernel::fill

@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "alignment_results.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 #include "strlib.h"
 
 namespace sequence_alignment::kernel::paths {
@@ -117,7 +117,7 @@ alignment_results::Alignment_Access result_of(const Problem<A>& p, const Frame& 
                                               std::int32_t quality, const Error_Context& context,
                                               utils::Optimal_Path& kept, float threshold) {
   using Code = typename A::code_type;
-  const bool global = fr.global;
+  const bool global = is_global(fr.method);
   auto result = std::make_unique<alignment_results::Alignment>();
   alignment_results::Alignment& r = *result;
   const Path_Step* steps = kept.Path.data();
@@ -149,8 +149,8 @@ alignment_results::Alignment_Access result_of(const Problem<A>& p, const Frame& 
     const Path_Step& st = steps[s];
     if (st.Move == Step_Kind::STOP) {
       if (global && s == n - 1) break;
-      if (global) detail::internal_error(context, Place::global_stop_step, "Error IE004");
-      detail::internal_error(context, Place::local_stop_step, nullptr);
+      if (global) internal_error(context, Place::global_stop_step, "Error IE004");
+      internal_error(context, Place::local_stop_step, nullptr);
     }
     // A step's length: to the next step's cell in a global path (which
     // always ends with its STOP step), by the columns in a local one.
@@ -208,7 +208,7 @@ alignment_results::Alignment_Access result_of(const Problem<A>& p, const Frame& 
   if (global) {
     r.Stop_1 = steps[n - 1].I - 1;
     r.Stop_2 = steps[n - 1].J - 1;
-    if (!fr.end_weight) {
+    if (fr.method == Method::GLOBAL_FREE_ENDS) {
       // Free end gaps are no gaps.
       if (steps[0].Move == Step_Kind::INSERT_1 || steps[0].Move == Step_Kind::INSERT_2) {
         --r.Nb_Gaps;

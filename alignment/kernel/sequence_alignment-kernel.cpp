@@ -1,10 +1,8 @@
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 #include "platform/text_io.h"
 
 namespace sequence_alignment::kernel {
-
-namespace detail {
 
 void internal_error(const Error_Context& context, Place place, const char* printed) {
   if (printed) platform::standard_output().put_line(printed);
@@ -18,7 +16,5 @@ std::int32_t to_score(std::int64_t value) {
   }
   return std::int32_t(value);
 }
-
-}  // namespace detail
 
 }  // namespace sequence_alignment::kernel

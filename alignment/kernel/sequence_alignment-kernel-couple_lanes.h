@@ -11,16 +11,23 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <type_traits>
 
+#include "kernel/sequence_alignment-kernel-choice.h"
+#include "kernel/sequence_alignment-kernel-simd.h"
+#include "kernel/sequence_alignment-kernel.h"
 #include "platform/work_block.h"
-#include "sequence_alignment-kernel-simd.h"
-#include "sequence_alignment-kernel.h"
 
-#ifdef SEQUENCE_ALIGNMENT_X86
+#if SEQUENCE_ALIGNMENT_X86()
 #include <immintrin.h>
 #endif
 
-namespace sequence_alignment::kernel::lanes {
+namespace sequence_alignment::kernel::couple_lanes {
+
+// The vector sizes of the passes, in bytes.
+inline constexpr int generic_bytes = choice::vector_bytes<choice::Instruction_Set::GENERIC>;
+inline constexpr int avx2_bytes = choice::vector_bytes<choice::Instruction_Set::AVX2>;
+inline constexpr int avx512_bytes = choice::vector_bytes<choice::Instruction_Set::AVX512BW>;
 
 // Lanes elements of S, which may stand at any boundary of S and be
 // written through S pointers as well (the profile).
@@ -36,7 +43,7 @@ struct Couples {
   const typename A::code_type* const* codes_2;  // Lanes windows of Len2 codes
   const typename A::matrix_type* matrix;
   std::int32_t gap_weight, gap_length_weight;
-  bool global, end_weight;
+  Method method;
   // The codes of window 1, a bit each: only their rows of the profile are
   // made.
   std::uint32_t codes_used = ~std::uint32_t(0);
@@ -64,16 +71,15 @@ struct Layout {
 // passes do; the AVX2 16-bit pass makes its profile from byte codes.
 // Always inlined, so that a pass folds it to its own constants.
 __attribute__((always_inline)) constexpr Layout layout_of(int lane_bytes, int vector_bytes, bool exact,
-                                                         int rows) noexcept {
-  if (vector_bytes == 64) return {vector_bytes, exact, 0, vector_bytes};
-  if (vector_bytes == 32 && lane_bytes == 2) return {vector_bytes, exact, rows, vector_bytes / lane_bytes};
+                                                          int rows) noexcept {
+  if (vector_bytes == avx512_bytes) return {vector_bytes, exact, 0, vector_bytes};
+  if (vector_bytes == avx2_bytes && lane_bytes == 2) return {vector_bytes, exact, rows, vector_bytes / lane_bytes};
   return {vector_bytes, exact, rows, 0};
 }
 
 template <class A, class S, int Bytes>
 Layout layout_of(const Couples<A>& c) noexcept {
-  return layout_of(int(sizeof(S)), Bytes, exact_gaps(c.gap_weight, c.gap_length_weight),
-                   profile_rows<A>(c.codes_used));
+  return layout_of(int(sizeof(S)), Bytes, exact_gaps(c.gap_weight, c.gap_length_weight), profile_rows<A>(c.codes_used));
 }
 
 // In bytes.
@@ -108,14 +114,14 @@ class Storage {
 
 // Where the layout puts each row in the storage.
 template <class S, int Lanes>
-struct Rows {
+struct Storage_Rows {
   using V = typename Vector<S, Lanes>::type;
   V* h;
   V* e;
   V* y;
   V* profile;
   void* codes;
-  Rows(void* storage, std::int32_t len2, const Layout& layout) noexcept {
+  Storage_Rows(void* storage, std::int32_t len2, const Layout& layout) noexcept {
     const std::size_t n = std::size_t(len2);
     h = static_cast<V*>(storage);
     e = h + n + 1;
@@ -131,9 +137,9 @@ struct Rows {
 template <class S>
 constexpr S lane_minus_infinity(std::int32_t gap_length_weight) noexcept {
   if constexpr (sizeof(S) == 2) {
-    return detail::minus_infinity_16(gap_length_weight);
+    return bounds::minus_infinity_16(gap_length_weight);
   } else {
-    return detail::minus_infinity_32;
+    return bounds::minus_infinity_32;
   }
 }
 
@@ -147,7 +153,7 @@ inline int profile_row(std::uint32_t codes_used, int code) noexcept {
 // Made on any processor: each lane's code in a column gives one column of
 // the matrix, spread down the profile rows.
 template <class A, class S, int Lanes>
-__attribute__((always_inline)) inline void scalar_profile(const Couples<A>& c, const Rows<S, Lanes>& rows) {
+__attribute__((always_inline)) inline void scalar_profile(const Couples<A>& c, const Storage_Rows<S, Lanes>& rows) {
   const std::size_t n = std::size_t(c.len2), stride = n * Lanes;
   S* const profile = reinterpret_cast<S*>(rows.profile);
   int made = 0;
@@ -182,32 +188,30 @@ struct Profile_Pairs {
   __attribute__((always_inline)) void row(int code, Row& r) const noexcept {
     r.scores = profile + std::size_t(profile_row(codes_used, code)) * len2;
   }
-  __attribute__((always_inline)) void at(const Row& r, std::int32_t jj, V& pair) const noexcept {
-    pair = r.scores[jj];
-  }
+  __attribute__((always_inline)) void at(const Row& r, std::int32_t jj, V& pair) const noexcept { pair = r.scores[jj]; }
 };
 
 // The recurrences of one cell, from the cell below it (its H, and its E and
 // Y, which become this cell's), the cell diagonal to it, the pair's score,
 // and the row's horizontal chain (F, and X of the cell to its right, which
 // becomes this cell's X). Exact: a vertical gap opens from Y, and Y is kept.
-template <class S, int Lanes, bool Global, bool Exact>
+template <class S, int Lanes, Method M, bool Exact>
 struct Recurrences {
   using V = typename Vector<S, Lanes>::type;
   V zero, g, l, gl;
-  __attribute__((always_inline)) void cell(const V& below, V& e, V& y, const V& diag, const V& pair, V& f, V& x,
-                                           V& h, V& d) const noexcept {
+  __attribute__((always_inline)) void cell(const V& below, V& e, V& y, const V& diag, const V& pair, V& f, V& x, V& h,
+                                           V& d) const noexcept {
     const V extend = e + l, open = (Exact ? y : below) + gl;
     e = extend > open ? extend : open;
     d = diag + pair;
     V here = d > e ? d : e;
-    if constexpr (!Global) here = here > zero ? here : zero;
+    if constexpr (M == Method::LOCAL) here = here > zero ? here : zero;
     const V reach = x + g;
     f = (f > reach ? f : reach) + l;
     h = f > here ? f : here;
     if constexpr (Exact) {
       y = d > f ? d : f;
-      if constexpr (!Global) y = y > zero ? y : zero;
+      if constexpr (M == Method::LOCAL) y = y > zero ? y : zero;
     }
     x = here;
   }
@@ -218,11 +222,13 @@ struct Recurrences {
 // registers: a sweep reads and writes the rows of the storage once for
 // both. The last row (and the one before it when they do not pair up) goes
 // alone, where a global path's start cells are read.
-template <class A, class S, bool Global, bool Weighted, bool Exact, int Lanes, class Pairs>
-__attribute__((always_inline)) inline void qualities(const Couples<A>& c, const Rows<S, Lanes>& rows, Pairs& pairs,
-                                                     std::int64_t* out) {
+template <class A, class S, Method M, bool Exact, int Lanes, class Pairs>
+__attribute__((always_inline)) inline void qualities(const Couples<A>& c, const Storage_Rows<S, Lanes>& rows,
+                                                     Pairs& pairs, std::int64_t* out) {
   using V = typename Vector<S, Lanes>::type;
   using Row = typename Pairs::Row;
+  constexpr bool Local = M == Method::LOCAL, Charged_Ends = M == Method::GLOBAL_WEIGHTED_ENDS,
+                 Free_Ends = M == Method::GLOBAL_FREE_ENDS;
   const std::int32_t len1 = c.codes_1.length(), n = c.len2;
   V* const h = rows.h;
   V* const e = rows.e;
@@ -230,13 +236,13 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const 
   const S G = S(c.gap_weight), L = S(c.gap_length_weight);
   const V zero = V{};
   const V minus_infinity = zero + lane_minus_infinity<S>(c.gap_length_weight);
-  const Recurrences<S, Lanes, Global, Exact> r{zero, zero + G, zero + L, zero + S(G + L)};
+  const Recurrences<S, Lanes, M, Exact> r{zero, zero + G, zero + L, zero + S(G + L)};
   // H at the column beyond the last, in row Ii.
   const auto right_of = [&](std::int32_t ii) {
-    return Global && Weighted ? S(std::int64_t(G) + std::int64_t(L) * (len1 - ii)) : S(0);
+    return Charged_Ends ? S(std::int64_t(G) + std::int64_t(L) * (len1 - ii)) : S(0);
   };
   for (std::int32_t jj = 0; jj < n; ++jj) {
-    if constexpr (Global && Weighted) {
+    if constexpr (Charged_Ends) {
       h[jj] = zero + S(std::int64_t(G) + std::int64_t(L) * (n - jj));
       e[jj] = h[jj];
     } else {
@@ -246,14 +252,14 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const 
     if constexpr (Exact) y[jj] = h[jj];
   }
   h[n] = zero;
-  V best = zero + (Global ? std::numeric_limits<S>::min() : S(0));
+  V best = zero + (!Local ? std::numeric_limits<S>::min() : S(0));
   std::int32_t ii = len1 - 1;
   for (; ii >= 2; ii -= 2) {
     Row row_a, row_b;
     pairs.row(int(c.codes_1.codes[ii]), row_a);
     pairs.row(int(c.codes_1.codes[ii - 1]), row_b);
     const V right_a = zero + right_of(ii), right_b = zero + right_of(ii - 1);
-    V f_a = Global && Weighted ? right_a : minus_infinity, f_b = Global && Weighted ? right_b : minus_infinity;
+    V f_a = Charged_Ends ? right_a : minus_infinity, f_b = Charged_Ends ? right_b : minus_infinity;
     V x_a = right_a, x_b = right_b;
     V diag_a = h[n], diag_b = right_a;
     V start_a = zero;  // where the upper row's first cell leaves a global path's start
@@ -267,16 +273,16 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const 
       V cell_a, cell_b, d;
       r.cell(below, ev, yv, diag_a, p_a, f_a, x_a, cell_a, d);
       diag_a = below;
-      if constexpr (!Global) best = best > cell_a ? best : cell_a;
-      if constexpr (Global && !Weighted) start_a = Exact ? yv : cell_a;
+      if constexpr (Local) best = best > cell_a ? best : cell_a;
+      if constexpr (Free_Ends) start_a = Exact ? yv : cell_a;
       r.cell(cell_a, ev, yv, diag_b, p_b, f_b, x_b, cell_b, d);
       diag_b = cell_a;
-      if constexpr (!Global) best = best > cell_b ? best : cell_b;
+      if constexpr (Local) best = best > cell_b ? best : cell_b;
       h[jj] = cell_b;
       e[jj] = ev;
       if constexpr (Exact) y[jj] = yv;
     }
-    if constexpr (Global && !Weighted) {
+    if constexpr (Free_Ends) {
       const V start_b = Exact ? y[0] : h[0];
       best = best > start_a ? best : start_a;
       best = best > start_b ? best : start_b;
@@ -286,7 +292,7 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const 
     Row row;
     pairs.row(int(c.codes_1.codes[ii]), row);
     const V right = zero + right_of(ii);
-    V f = Global && Weighted ? right : minus_infinity;
+    V f = Charged_Ends ? right : minus_infinity;
     V x = right;
     V diag = h[n];
     V pair = zero;  // D of the row's first cell
@@ -303,53 +309,42 @@ __attribute__((always_inline)) inline void qualities(const Couples<A>& c, const 
       e[jj] = ev;
       if constexpr (Exact) {
         y[jj] = yv;
-        if constexpr (Global && !Weighted) {
+        if constexpr (Free_Ends) {
           // X of the last row, first column aside, are where a path starts.
           if (ii == 0 && jj > 0) best = best > x ? best : x;
           pair = d;
         }
       }
-      if constexpr (!Global) best = best > cell ? best : cell;
+      if constexpr (Local) best = best > cell ? best : cell;
     }
-    if constexpr (Global && !Weighted) {
+    if constexpr (Free_Ends) {
       const V start = !Exact ? h[0] : ii > 0 ? y[0] : pair;
       best = best > start ? best : start;
     }
   }
-  if constexpr (Global && !Weighted) {
+  if constexpr (Free_Ends) {
     for (std::int32_t jj = Exact ? n : 1; jj <= n; ++jj) best = best > h[jj] ? best : h[jj];
   }
-  if constexpr (Global && Weighted) best = h[0];
+  if constexpr (Charged_Ends) best = h[0];
   for (int lane = 0; lane < Lanes; ++lane) out[lane] = best[lane];
 }
 
-template <class A, class S, bool Exact, int Lanes, class Pairs>
-__attribute__((always_inline)) inline void dispatch_method(const Couples<A>& c, const Rows<S, Lanes>& rows,
-                                                           Pairs& pairs, std::int64_t* out) {
-  if (!c.global) {
-    qualities<A, S, false, false, Exact, Lanes>(c, rows, pairs, out);
-  } else if (c.end_weight) {
-    qualities<A, S, true, true, Exact, Lanes>(c, rows, pairs, out);
-  } else {
-    qualities<A, S, true, false, Exact, Lanes>(c, rows, pairs, out);
-  }
-}
-
+// The pass of the couples' method and gap weights.
 template <class A, class S, int Lanes, class Pairs>
-__attribute__((always_inline)) inline void dispatch(const Couples<A>& c, const Rows<S, Lanes>& rows, Pairs& pairs,
-                                                    std::int64_t* out) {
-  if (exact_gaps(c.gap_weight, c.gap_length_weight)) {
-    dispatch_method<A, S, true, Lanes>(c, rows, pairs, out);
-  } else {
-    dispatch_method<A, S, false, Lanes>(c, rows, pairs, out);
-  }
+__attribute__((always_inline)) inline void dispatch(const Couples<A>& c, const Storage_Rows<S, Lanes>& rows,
+                                                    Pairs& pairs, std::int64_t* out) {
+  by_method_and_gaps(
+      c.method,
+      exact_gaps(c.gap_weight, c.gap_length_weight), [&](auto method, auto exact) __attribute__((always_inline)) {
+        qualities<A, S, method, exact, Lanes>(c, rows, pairs, out);
+      });
 }
 
 // Over a profile made on any processor.
 template <class A, class S, int Bytes>
-__attribute__((always_inline)) inline void profile_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+__attribute__((always_inline)) inline void over_profile(const Couples<A>& c, void* storage, std::int64_t* out) {
   constexpr int Lanes = Bytes / int(sizeof(S));
-  const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, Bytes>(c));
+  const Storage_Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, Bytes>(c));
   scalar_profile<A, S, Lanes>(c, rows);
   Profile_Pairs<S, Lanes> pairs{rows.profile, std::size_t(c.len2), c.codes_used};
   dispatch<A, S, Lanes>(c, rows, pairs, out);
@@ -358,10 +353,10 @@ __attribute__((always_inline)) inline void profile_pass(const Couples<A>& c, voi
 // Sixteen bytes of lanes, on any processor: 4 in 32 bits, 8 in 16 bits.
 template <class A, class S>
 void generic_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
-  profile_pass<A, S, 16>(c, storage, out);
+  over_profile<A, S, generic_bytes>(c, storage, out);
 }
 
-#ifdef SEQUENCE_ALIGNMENT_X86
+#if SEQUENCE_ALIGNMENT_X86()
 
 // The lanes' codes of each column, as a vector of Lanes elements of T.
 template <class A, class T, int Lanes>
@@ -375,8 +370,9 @@ __attribute__((always_inline)) inline void lane_codes(const Couples<A>& c, void*
 // With AVX2 and a matrix of bytes: a row of the profile is a byte table
 // lookup of the lanes' codes, in two tables of 16 codes.
 template <class A>
-__attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, const Rows<std::int16_t, 16>& rows) {
-  constexpr int Lanes = 16;
+__attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c,
+                                                         const Storage_Rows<std::int16_t, avx2_bytes / 2>& rows) {
+  constexpr int Lanes = avx2_bytes / 2;
   alignas(16) std::int8_t tables[A::size][32] = {};
   int made = 0;
   for (int code = 0; code < A::size; ++code) {
@@ -398,8 +394,8 @@ __attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, co
     const __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(tables[row] + 16));
     for (std::size_t jj = 0; jj < n; ++jj) {
       const __m128i index = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + jj * Lanes));
-      const __m128i bytes = _mm_blendv_epi8(_mm_shuffle_epi8(low, index), _mm_shuffle_epi8(high, index),
-                                            _mm_cmpgt_epi8(index, fifteen));
+      const __m128i bytes =
+          _mm_blendv_epi8(_mm_shuffle_epi8(low, index), _mm_shuffle_epi8(high, index), _mm_cmpgt_epi8(index, fifteen));
       _mm256_storeu_si256(out++, _mm256_cvtepi8_epi16(bytes));
     }
   }
@@ -409,16 +405,16 @@ __attribute__((target("avx2"))) inline bool byte_profile(const Couples<A>& c, co
 // Thirty-two bytes of lanes (8 or 16); only where the processor has AVX2.
 template <class A, class S>
 __attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
-  constexpr int Lanes = 32 / int(sizeof(S));
+  constexpr int Lanes = avx2_bytes / int(sizeof(S));
   if constexpr (sizeof(S) == 2) {
-    const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 32>(c));
+    const Storage_Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, avx2_bytes>(c));
     if (byte_profile<A>(c, rows)) {
       Profile_Pairs<S, Lanes> pairs{rows.profile, std::size_t(c.len2), c.codes_used};
       dispatch<A, S, Lanes>(c, rows, pairs, out);
       return;
     }
   }
-  profile_pass<A, S, 32>(c, storage, out);
+  over_profile<A, S, avx2_bytes>(c, storage, out);
 }
 
 // With AVX-512BW, no profile: each pair score is the matrix row of window
@@ -426,7 +422,7 @@ __attribute__((target("avx2"))) void avx2_pass(const Couples<A>& c, void* storag
 // lanes' codes of the column. The table of every code is made once a call.
 template <class A, class S>
 struct Permuted_Pairs {
-  static constexpr int Lanes = 64 / int(sizeof(S));
+  static constexpr int Lanes = avx512_bytes / int(sizeof(S));
   static_assert(A::size <= 32);
   using V = typename Vector<S, Lanes>::type;
   struct Row {
@@ -459,14 +455,29 @@ struct Permuted_Pairs {
 // Sixty-four bytes of lanes (16 or 32); only where the processor has
 // AVX-512BW. Flattened, so that the permutes come inline into the loops.
 template <class A, class S>
-__attribute__((target("avx512bw"), flatten)) void avx512_pass(const Couples<A>& c, void* storage,
-                                                               std::int64_t* out) {
-  constexpr int Lanes = 64 / int(sizeof(S));
-  const Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, 64>(c));
+__attribute__((target("avx512bw"), flatten)) void avx512_pass(const Couples<A>& c, void* storage, std::int64_t* out) {
+  constexpr int Lanes = avx512_bytes / int(sizeof(S));
+  const Storage_Rows<S, Lanes> rows(storage, c.len2, layout_of<A, S, avx512_bytes>(c));
   lane_codes<A, S, Lanes>(c, rows.codes);
   Permuted_Pairs<A, S> pairs(c, rows.codes);
   dispatch<A, S, Lanes>(c, rows, pairs, out);
 }
 #endif
 
-}  // namespace sequence_alignment::kernel::lanes
+template <class A>
+using Pass_Function = void (*)(const Couples<A>&, void*, std::int64_t*);
+
+// The function of a vector pass, which the processor must run.
+template <class A>
+Pass_Function<A> function_of(choice::Pass pass) noexcept {
+  return choice::by_vector_pass(pass, []([[maybe_unused]] auto set, auto width) -> Pass_Function<A> {
+    using S = std::conditional_t<width == choice::Lane_Width::BITS_16, std::int16_t, std::int32_t>;
+#if SEQUENCE_ALIGNMENT_X86()
+    if constexpr (set == choice::Instruction_Set::AVX512BW) return avx512_pass<A, S>;
+    if constexpr (set == choice::Instruction_Set::AVX2) return avx2_pass<A, S>;
+#endif
+    return generic_pass<A, S>;
+  });
+}
+
+}  // namespace sequence_alignment::kernel::couple_lanes

@@ -1,25 +1,27 @@
 // The dynamic-programming kernel shared by the local and the global
-// aligner, over either residue alphabet: what one call is given, and the
-// helpers every part of the kernel shares. The work is done in units of
-// their own:
+// aligner, over either residue alphabet: what one call is given, the three
+// methods and the one place that dispatches on them, and the bounds every
+// pass keeps. The work is done in units of their own, each
+// sequence_alignment-kernel-NAME:
 //
-//   sequence_alignment-kernel-call        one call, from the fill to the results
-//   sequence_alignment-kernel-cells       what a fill leaves for the traceback
-//   sequence_alignment-kernel-rows        the working rows of the scalar passes
-//   sequence_alignment-kernel-fill        the fill (every gap costs)
-//   sequence_alignment-kernel-exact       the fill when some gap costs nothing
-//   sequence_alignment-kernel-traceback   tracing paths, and which are traced
-//   sequence_alignment-kernel-paths       keeping paths, and their statistics
-//   sequence_alignment-kernel-score       the score-only pass
-//   sequence_alignment-kernel-vector      the fills and the score-only pass, a row's columns in vector lanes
-//   sequence_alignment-kernel-simd        the vector layer: lanes, lane shifts, suffix scans
-//   sequence_alignment-kernel-lanes       the score-only pass, several couples at once
+//   -call          one call, from the fill to the results; the score-only pass; the rounds
+//   -choice        which pass runs: instruction set and lane width, for the fills and the rounds
+//   -cells         what a fill leaves for the traceback, and the start cells of each method
+//   -rows          the working rows of the scalar passes and the boundaries of the windows
+//   -fill          the fill when every gap costs (the recurrences written out)
+//   -exact         the fill and the score-only pass when some gap costs nothing
+//   -score         the score-only pass when every gap costs
+//   -scalar        the scalar passes as one family, for every method
+//   -column_lanes  the fills and the score-only pass of one couple, a row's columns in vector lanes
+//   -couple_lanes  the score-only pass of the shuffle rounds, one couple a lane
+//   -simd          the vector layer both use: lanes, lane shifts, suffix scans
+//   -traceback     tracing paths, and which are traced
+//   -paths         keeping paths, and their statistics
 //
-// The local and the global method differ in a few marked branches of the
-// same templates. The scalar passes (fill, exact, score) are the reference;
-// the vector passes write the same bytes in 16-bit lanes when a bound on the
-// weights proves every value fits, else in 32-bit lanes; beyond those the
-// scalar passes run in 32 bits when a bound proves it exact and in 64 bits
+// The scalar passes (fill, exact, score) are the reference; the vector
+// passes write the same bytes in 16-bit lanes when a bound on the weights
+// proves every value fits, else in 32-bit lanes; beyond those the scalar
+// passes run in 32 bits when a bound proves it exact and in 64 bits
 // otherwise; the final score must fit 32 bits.
 #pragma once
 
@@ -28,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #include "alignment_results.h"
 #include "platform/exceptions.h"
@@ -56,6 +59,46 @@ using Nucleic = Alphabet<sequence_specifications::Nucleotide, sequence_specifica
 using Protein = Alphabet<sequence_specifications::Amino_Acid, sequence_specifications::Amino_Acid_Count,
                          &sequence_specifications::Amino_Acid_Image>;
 
+// The three methods: local, and global with end gaps charged like inner
+// gaps or free. Every pass is compiled for each (a template over Method,
+// with a marked branch where they differ) and chosen by by_method.
+enum class Method : std::uint8_t { LOCAL, GLOBAL_WEIGHTED_ENDS, GLOBAL_FREE_ENDS };
+inline constexpr Method every_method[] = {Method::LOCAL, Method::GLOBAL_WEIGHTED_ENDS, Method::GLOBAL_FREE_ENDS};
+
+constexpr Method method_of(bool global, bool end_weight) noexcept {
+  return !global ? Method::LOCAL : end_weight ? Method::GLOBAL_WEIGHTED_ENDS : Method::GLOBAL_FREE_ENDS;
+}
+constexpr bool is_global(Method method) noexcept { return method != Method::LOCAL; }
+
+template <Method M>
+using Method_Constant = std::integral_constant<Method, M>;
+
+// Visit(Method_Constant<M>()) for the method: the one dispatch on the
+// method of every family of passes.
+template <class Visit>
+__attribute__((always_inline)) inline decltype(auto) by_method(Method method, Visit&& visit) {
+  switch (method) {
+    case Method::LOCAL:
+      return visit(Method_Constant<Method::LOCAL>());
+    case Method::GLOBAL_WEIGHTED_ENDS:
+      return visit(Method_Constant<Method::GLOBAL_WEIGHTED_ENDS>());
+    case Method::GLOBAL_FREE_ENDS:
+      break;
+  }
+  return visit(Method_Constant<Method::GLOBAL_FREE_ENDS>());
+}
+
+// Visit(Method_Constant<M>(), std::bool_constant<Exact>()): the method and
+// which recurrences run, those of the fast fill or the exact ones (see
+// exact_gaps).
+template <class Visit>
+__attribute__((always_inline)) inline decltype(auto) by_method_and_gaps(Method method, bool exact, Visit&& visit) {
+  return by_method(method, [&](auto m) __attribute__((always_inline)) -> decltype(auto) {
+    if (exact) return visit(m, std::true_type());
+    return visit(m, std::false_type());
+  });
+}
+
 // The windows and the settings of one call.
 template <class A>
 struct Problem {
@@ -64,8 +107,7 @@ struct Problem {
   const typename A::matrix_type* matrix;
   std::int32_t gap_weight;
   std::int32_t gap_length_weight;
-  bool global;
-  bool end_weight;  // global only
+  Method method;
 };
 
 struct Path_Settings {
@@ -112,7 +154,7 @@ struct Frame {
   std::int32_t first1, last1, first2, last2;
   std::int32_t len1, len2;
   std::int32_t g, l;
-  bool global, end_weight;
+  Method method;
 
   template <class A>
   explicit Frame(const Problem<A>& p) noexcept
@@ -124,8 +166,7 @@ struct Frame {
         len2(p.codes_2.length() > 0 ? p.codes_2.length() : 0),
         g(p.gap_weight),
         l(p.gap_length_weight),
-        global(p.global),
-        end_weight(p.end_weight) {}
+        method(p.method) {}
 
   // Cell number k of (i, j): rows from First1, each row from First2.
   std::size_t cell(std::int32_t i, std::int32_t j) const noexcept {
@@ -135,7 +176,15 @@ struct Frame {
   bool exact() const noexcept { return exact_gaps(g, l); }
 };
 
-namespace detail {
+// Prints Printed, when given, and raises the instance's INTERNAL_ERROR.
+[[noreturn]] void internal_error(const Error_Context& context, Place place, const char* printed);
+
+// The final score, refused beyond 32 bits.
+std::int32_t to_score(std::int64_t value);
+
+// The bounds that keep a pass's arithmetic exact in the width it runs in,
+// and the minus infinities its gap chains start from.
+namespace bounds {
 
 // Far below any score, yet safe to add a weight to.
 inline constexpr std::int64_t minus_infinity = std::numeric_limits<std::int64_t>::min() / 4;
@@ -145,12 +194,6 @@ template <class S>
 constexpr S minus_infinity_of() noexcept {
   return sizeof(S) == 4 ? S(minus_infinity_32) : S(minus_infinity);
 }
-
-// Prints Printed, when given, and raises the instance's INTERNAL_ERROR.
-[[noreturn]] void internal_error(const Error_Context& context, Place place, const char* printed);
-
-// The final score, refused beyond 32 bits.
-std::int32_t to_score(std::int64_t value);
 
 // Every score of a pass is that of an alignment of at most Len1 + Len2
 // columns (or a gap or two beside one), so this bound keeps 32-bit
@@ -208,6 +251,6 @@ bool scores_fit_16_bits(const Matrix& matrix, std::int32_t len1, std::int32_t le
          low - margin > floor;
 }
 
-}  // namespace detail
+}  // namespace bounds
 
 }  // namespace sequence_alignment::kernel

@@ -9,12 +9,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <vector>
 
-#include "sequence_alignment-kernel-cells.h"
-#include "sequence_alignment-kernel-rows.h"
-#include "sequence_alignment-kernel.h"
+#include "kernel/sequence_alignment-kernel-cells.h"
+#include "kernel/sequence_alignment-kernel-rows.h"
+#include "kernel/sequence_alignment-kernel.h"
 
 namespace sequence_alignment::kernel::exact {
 
@@ -46,28 +45,28 @@ namespace sequence_alignment::kernel::exact {
 //
 // Gap lengths are found by following bits 4 and 5, so no length plane is
 // needed: 1.5 bytes a cell. Without Full only the best score is computed.
-template <class A, class S, bool Global, bool Weighted, bool Full>
-std::int64_t pass(const Problem<A>& p, const Frame& fr, cells::Cells* cells, cells::Start_Cells* starts) {
+template <class A, class S, Method M, bool Full>
+std::int64_t exact_pass(const Problem<A>& p, const Frame& fr, cells::Cells* cells, cells::Start_Cells* starts) {
+  constexpr bool Local = M == Method::LOCAL, Free_Ends = M == Method::GLOBAL_FREE_ENDS;
   const std::size_t n = std::size_t(fr.len2);
   std::vector<S> h(n + 1), y(n + 1), e(n), first_row_x(n);
   const std::vector<std::int32_t> profile = rows::code_profile(p);
   for (std::int32_t jj = 0; jj < fr.len2; ++jj) {
-    h[std::size_t(jj)] = y[std::size_t(jj)] = S(rows::below_boundary<Global, Weighted>(fr, jj));
-    e[std::size_t(jj)] = rows::initial_vertical<S, Global, Weighted>(fr, jj);
+    h[std::size_t(jj)] = y[std::size_t(jj)] = S(rows::below_boundary<M>(fr, jj));
+    e[std::size_t(jj)] = rows::initial_vertical<S, M>(fr, jj);
   }
   h[n] = 0;
   const S L = S(fr.l), G = S(fr.g), GL = S(std::int64_t(fr.g) + fr.l);
-  // Local start cells: positive scores only; none means every cell.
-  std::int64_t best = Global ? std::numeric_limits<std::int64_t>::min() : 0;
-  S local_best = Full ? 1 : 0;
+  cells::Pass_Best<M, Full> best(starts);
+  S local_best = S(best.local_start);
   std::uint8_t* const flags = Full ? cells->flag_bytes() : nullptr;
   std::uint8_t* const gap_states = Full ? cells->gap_states() : nullptr;
 
   for (std::int32_t i = fr.last1; i >= fr.first1; --i) {
     const std::int32_t* const row_profile = profile.data() + std::size_t(p.codes_1(i)) * n;
-    const S right = S(rows::right_boundary<Global, Weighted>(fr, i));
+    const S right = S(rows::right_boundary<M>(fr, i));
     const std::size_t base = std::size_t(i - fr.first1) * n;
-    S f = rows::initial_horizontal<S, Global, Weighted>(fr, i);
+    S f = rows::initial_horizontal<S, M>(fr, i);
     S x_right = right;
     S diagonal = h[n];
     S pair = 0;  // D of the row's first cell
@@ -79,35 +78,35 @@ std::int64_t pass(const Problem<A>& p, const Frame& fr, cells::Cells* cells, cel
       const S d = S(diagonal + row_profile[jj]);
       diagonal = below;
       S x = std::max(d, v);
-      if constexpr (!Global) x = std::max(x, S(0));
+      if constexpr (Local) x = std::max(x, S(0));
       f = std::max(S(f + L), S(x_right + GL));
       x_right = x;
       S yv = std::max(d, f);
-      if constexpr (!Global) yv = std::max(yv, S(0));
+      if constexpr (Local) yv = std::max(yv, S(0));
       const S cell = std::max(x, f);
       h[jj] = cell;
       y[jj] = yv;
-      if constexpr (Global && !Weighted) {
+      if constexpr (Free_Ends) {
         first_row_x[jj] = x;
         pair = d;
       }
       if constexpr (Full) {
-        std::uint32_t x_moves = std::uint32_t(d == x) << 1 | std::uint32_t(v == x) << 3;
-        if constexpr (!Global) x_moves |= std::uint32_t(x == 0);
+        std::uint32_t x_moves = (d == x ? cells::align_bit : 0u) | (v == x ? cells::insert_2_bit : 0u);
+        if constexpr (Local) x_moves |= x == 0 ? cells::stop_bit : 0u;
         const std::uint32_t moves = f > x ? cells::insert_1_bit : f == x ? (x_moves | cells::insert_1_bit) : x_moves;
         std::uint32_t state = 0;
         if (moves == cells::insert_1_bit) {
           state = x_moves;
         } else if (moves == cells::insert_2_bit) {
-          state = std::uint32_t(d == yv) << 1 | std::uint32_t(f == yv) << 2;
-          if constexpr (!Global) state |= std::uint32_t(yv == 0);
+          state = (d == yv ? cells::align_bit : 0u) | (f == yv ? cells::insert_1_bit : 0u);
+          if constexpr (Local) state |= yv == 0 ? cells::stop_bit : 0u;
         }
         if (f >= S(x + G)) state |= cells::horizontal_goes_on;
         if (v >= S(yv + G)) state |= cells::vertical_goes_on;
         const std::size_t k = base + jj;
         flags[k >> 1] = std::uint8_t(flags[k >> 1] | moves << ((k & 1) * 4));
         gap_states[k] = std::uint8_t(state);
-        if constexpr (!Global) {
+        if constexpr (Local) {
           // Start cells in discovery order: from the end of the row.
           if (cell >= local_best) {
             if (cell > local_best) {
@@ -117,61 +116,32 @@ std::int64_t pass(const Problem<A>& p, const Frame& fr, cells::Cells* cells, cel
             starts->list.push_back({i, std::int32_t(jj) + fr.first2});
           }
         }
-      } else if constexpr (!Global) {
+      } else if constexpr (Local) {
         local_best = std::max(local_best, cell);
       }
     }
-    if constexpr (Global && !Weighted) {
+    if constexpr (Free_Ends) {
       // A free leading gap over Codes_1(First1..i-1) goes on from Y. At
       // (First1, First2) a gap would be the free leading gap itself, which
       // the other start cells stand for: the pair is the only move there.
-      const std::int64_t start = i > fr.first1 ? std::int64_t(y[0]) : std::int64_t(pair);
-      if constexpr (Full) {
-        starts->offer(start, i, fr.first2, best);
-      } else {
-        best = std::max(best, start);
-      }
+      best.first_column(i > fr.first1 ? std::int64_t(y[0]) : std::int64_t(pair), i, fr);
     }
   }
-
-  if constexpr (Global && Weighted) {
-    best = h[0];
-    if constexpr (Full) {
-      starts->list.clear();
-      starts->list.push_back({fr.first1, fr.first2});
-    }
-  } else if constexpr (Global) {
-    // A free leading gap over Codes_2(First2..j-1) goes on from X; beyond
-    // the last column nothing is aligned.
-    for (std::size_t jj = 1; jj <= n; ++jj) {
-      const std::int64_t start = jj < n ? std::int64_t(first_row_x[jj]) : std::int64_t(h[n]);
-      if constexpr (Full) {
-        starts->offer(start, fr.first1, std::int32_t(jj) + fr.first2, best);
-      } else {
-        best = std::max(best, start);
-      }
-    }
-  } else {
-    best = local_best;
-    if constexpr (Full) {
-      if (starts->list.empty()) {
-        best = 0;
-        starts->every_cell = true;
-      }
-    }
-  }
-  if constexpr (Full) starts->quality = detail::to_score(best);
-  return best;
+  // A free leading gap over Codes_2(First2..j-1) goes on from X; beyond
+  // the last column nothing is aligned.
+  return best.finish(fr, Local ? std::int64_t(local_best) : std::int64_t(h[0]), [&](std::size_t jj) {
+    return jj < n ? std::int64_t(first_row_x[jj]) : std::int64_t(h[n]);
+  });
 }
 
-template <class A, class S, bool Global, bool Weighted>
+template <class A, class S, Method M>
 void fill(const Problem<A>& p, cells::Cells& cells, cells::Start_Cells& starts) {
-  pass<A, S, Global, Weighted, true>(p, cells.frame(), &cells, &starts);
+  exact_pass<A, S, M, true>(p, cells.frame(), &cells, &starts);
 }
 
-template <class A, class S, bool Global, bool Weighted>
+template <class A, class S, Method M>
 std::int64_t quality(const Problem<A>& p, const Frame& fr) {
-  return pass<A, S, Global, Weighted, false>(p, fr, nullptr, nullptr);
+  return exact_pass<A, S, M, false>(p, fr, nullptr, nullptr);
 }
 
 }  // namespace sequence_alignment::kernel::exact
