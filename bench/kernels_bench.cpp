@@ -120,33 +120,21 @@ void Global_DNA_Exact_Free_Ends(benchmark::State& state) { global_dna(state, 5, 
 void Global_DNA_Exact_Quality(benchmark::State& state) { global_dna_quality(state, 5, -3); }
 
 // The fills at a pass asked for, as the rounds' benchmarks ask for theirs:
-// the pass by its number here (the benchmark's first argument); the scalar
-// pass runs in 32 bits or 64 as the bound allows.
-using kernel::choice::Instruction_Set;
+// the pass by its number among the rounds' passes (the benchmark's first
+// argument), whose table names them; the scalar pass runs in 32 bits or 64
+// as the bound allows.
 using kernel::choice::Lane_Width;
-struct Fill_Pass {
-  const char* name;
-  kernel::choice::Pass pass;
-};
-constexpr Fill_Pass fill_passes[] = {
-    {"scalar", {Instruction_Set::GENERIC, Lane_Width::SCALAR}},
-    {"generic_32", {Instruction_Set::GENERIC, Lane_Width::BITS_32}},
-    {"avx2_32", {Instruction_Set::AVX2, Lane_Width::BITS_32}},
-    {"avx512_32", {Instruction_Set::AVX512BW, Lane_Width::BITS_32}},
-    {"generic_16", {Instruction_Set::GENERIC, Lane_Width::BITS_16}},
-    {"avx2_16", {Instruction_Set::AVX2, Lane_Width::BITS_16}},
-    {"avx512_16", {Instruction_Set::AVX512BW, Lane_Width::BITS_16}},
-};
+constexpr int pass_count = int(std::size(kernel::choice::rounds_passes));
 
 // A local protein fill of N x N (the second argument) with gap weights G
 // and L, its traceback and its result.
 void local_protein_at_pass(benchmark::State& state, std::int32_t g, std::int32_t l) {
-  const Fill_Pass& chosen = fill_passes[state.range(0)];
+  const kernel::choice::Rounds_Facts& chosen = kernel::choice::facts(kernel::choice::Rounds_Pass(state.range(0)));
   if (chosen.pass.width != Lane_Width::SCALAR && !kernel::choice::runs(chosen.pass.set)) {
     state.SkipWithError("not on this processor");
     return;
   }
-  state.SetLabel(chosen.name);
+  state.SetLabel(chosen.pass.width == Lane_Width::SCALAR ? "scalar" : chosen.name);
   const int n = int(state.range(1));
   const auto [a, b] = couple<Amino_Acid>(n, 20, 1);
   const auto matrix = utils::Default_Protein_Matrix();
@@ -161,7 +149,7 @@ void Fill_Local_Protein(benchmark::State& state) { local_protein_at_pass(state, 
 void Fill_Local_Protein_Exact(benchmark::State& state) { local_protein_at_pass(state, 0, 0); }
 
 void fill_passes_of(benchmark::internal::Benchmark* b) {
-  for (int pass = 0; pass < int(std::size(fill_passes)); ++pass) b->Args({pass, 1000});
+  for (int pass = 0; pass < pass_count; ++pass) b->Args({pass, 1000});
 }
 
 }  // namespace

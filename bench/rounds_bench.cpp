@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <random>
 #include <vector>
 
 #include "alignment_random.h"
 #include "platform/random.h"
 #include "kernel/sequence_alignment-kernel-call.h"
+#include "kernel/sequence_alignment-kernel-choice.h"
 #include "sequence_alignment-utils.h"
 
 using namespace sequence_alignment;
@@ -17,9 +19,6 @@ using sequence_specifications::Amino_Acid;
 using sequence_specifications::Nucleotide;
 
 namespace {
-
-constexpr const char* pass_names[] = {"scalar_64", "generic_32", "avx2_32", "avx512_32",
-                                      "generic_16", "avx2_16", "avx512_16"};
 
 template <class Code>
 std::vector<Code> random_codes(int length, int alphabet, std::uint32_t seed) {
@@ -40,7 +39,7 @@ void rounds(benchmark::State& state, const Matrix& matrix, int alphabet, bool gl
     state.SkipWithError("not on this processor");
     return;
   }
-  state.SetLabel(pass_names[state.range(0)]);
+  state.SetLabel(kernel::choice::facts(pass).name);
   const std::vector<Code> a = random_codes<Code>(len1, alphabet, 1);
   const std::vector<Code> b = random_codes<Code>(len2, alphabet, 2);
   const kernel::Problem<A> problem{{a.data(), 1, len1}, {b.data(), 1, len2}, &matrix, g, l, kernel::method_of(global, false)};
@@ -80,12 +79,17 @@ void Rounds_Long_Window_Protein(benchmark::State& state) {
                                       int(state.range(1)), 32);
 }
 
+// Every pass by its number; the long windows, there for the lanes'
+// storage, leave out the 64-bit pass (number 0), which takes none.
+constexpr int pass_count = int(std::size(kernel::choice::rounds_passes));
+static_assert(int(kernel::Rounds_Pass::scalar_64) == 0);
+
 void passes(benchmark::internal::Benchmark* b) {
-  for (int pass = 0; pass < 7; ++pass) b->Args({pass, 300});
+  for (int pass = 0; pass < pass_count; ++pass) b->Args({pass, 300});
 }
 
 void long_passes(benchmark::internal::Benchmark* b) {
-  for (int pass = 1; pass < 7; ++pass) b->Args({pass, 60000});
+  for (int pass = 1; pass < pass_count; ++pass) b->Args({pass, 60000});
 }
 
 // One draw over a range the shuffles use.
