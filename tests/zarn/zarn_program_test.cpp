@@ -125,6 +125,19 @@ const char* const couples =
     "dna_1 W 106 155 rc_part C 55 6\n"  // the opposite strand of rc_part, 1..60 with the adjust
     "dna_1 W 6 116 dna_2 W 115 6\n";    // 121 positions: not aligned
 
+// Count couples of dna_1 and dna_2 on matching windows of Width positions
+// that move along the sequences: a list run long enough that standard
+// output is written to long before its end.
+std::string many_couples(int count, int width) {
+  std::string couples;
+  for (int i = 1; i <= count; ++i) {
+    const std::string b = std::to_string(i % 150 + 1);
+    const std::string e = std::to_string(i % 150 + width);
+    couples += "dna_1 W " + b + " " + e + " dna_2 W " + b + " " + e + "\n";
+  }
+  return couples;
+}
+
 }  // namespace
 
 TEST(ZarnProgram, SingleGlobalDnaWithBothFiles) {
@@ -360,14 +373,7 @@ TEST(ZarnProgram, OutputThatIsAnInputIsRefused) {
 // more; the results and summary files end as when it stays open.
 TEST(ZarnProgram, StandardOutputClosingEarlyLosesNoResults) {
   Work_Folder work;
-  // Enough summary lines that standard output is written to long before the end.
-  std::string couples;
-  for (int i = 1; i <= 600; ++i) {
-    const std::string b = std::to_string(i % 150 + 1);
-    const std::string e = std::to_string(i % 150 + 40);
-    couples += "dna_1 W " + b + " " + e + " dna_2 W " + b + " " + e + "\n";
-  }
-  work.write("many.txt", couples);
+  work.write("many.txt", many_couples(600, 40));
   const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", "many.txt", "-RESULTS", "-SUMMARY"};
   const test_support::Run_Result open = work.zarn(arguments);
   ASSERT_EQ(open.status, 0);
@@ -558,13 +564,7 @@ TEST(ZarnProgram, FileSizeLimitIsAFailedWrite) {
 // writes wait for room in the pipe, and every summary line arrives.
 TEST(ZarnProgram, SlowNonBlockingStandardOutputGetsEveryLine) {
   Work_Folder work;
-  std::string couples;
-  for (int i = 1; i <= 3000; ++i) {
-    const std::string b = std::to_string(i % 150 + 1);
-    const std::string e = std::to_string(i % 150 + 20);
-    couples += "dna_1 W " + b + " " + e + " dna_2 W " + b + " " + e + "\n";
-  }
-  work.write("many.txt", couples);
+  work.write("many.txt", many_couples(3000, 20));
   const Arguments arguments = {"-LIST", "seqs.lst", "-POSITIONS", "many.txt"};
   const test_support::Run_Result read_at_once = work.zarn(arguments);
   ASSERT_EQ(read_at_once.status, 0);
