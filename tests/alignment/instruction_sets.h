@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "kernel/sequence_alignment-kernel-choice.h"
 
@@ -22,8 +23,12 @@ class Each_Instruction_Set : public testing::TestWithParam<Instruction_Set> {
   }
 };
 
-inline const auto every_instruction_set =
-    testing::Values(Instruction_Set::GENERIC, Instruction_Set::AVX2, Instruction_Set::AVX512BW);
+// Each set of the choice's table.
+inline const auto every_instruction_set = testing::ValuesIn([] {
+  std::vector<Instruction_Set> sets;
+  for (const auto& facts : sequence_alignment::kernel::choice::instruction_sets) sets.push_back(facts.set);
+  return sets;
+}());
 
 // "generic", "AVX2", "AVX512BW": the test's name.
 inline std::string set_name(const testing::TestParamInfo<Instruction_Set>& info) {
